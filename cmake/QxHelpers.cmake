@@ -1,0 +1,22 @@
+include(GoogleTest)
+
+# qx_test(<name> SOURCES ... LIBS ...)
+# A GoogleTest program whose every test runs as its own process (ctest runs it
+# with a filter per test), so tests that touch process-wide state cannot see
+# each other. On win32 the program runs under Wine, which is slower: the
+# per-test time-out grows accordingly.
+function(qx_test name)
+  cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${QT_SOURCES})
+  target_link_libraries(${name} PRIVATE ${QT_LIBS} GTest::gtest GTest::gtest_main qx_testsupport)
+  if(WIN32)
+    set(timeout 120)
+  else()
+    set(timeout 60)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    PROPERTIES TIMEOUT ${timeout} LABELS "${QT_LABELS}")
+endfunction()

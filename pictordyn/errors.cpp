@@ -1,0 +1,82 @@
+// The error functions: the library's own last error and its texts, or, for
+// a valid handle, the applet library's error state of that handle.
+#include "applet_table.h"
+#include "entry.h"
+#include "last_error.h"
+#include "pictordyn.h"
+#include "trace.h"
+
+int px_lastError = 0;
+
+namespace {
+
+using GetLastErrorNumberFn = int (*)(Px_Struct*);
+using GetLastErrorDescriptionFn = const char* (*)(Px_Struct*);
+using GetErrorDescriptionFn = const char* (*)(Px_Struct*, int);
+
+// A null handle reports the library's own error; one that was never set
+// becomes "px-struct is not initialized", so the caller learns why.
+void promoteUnsetError() {
+  if (px_lastError == 0) px_lastError = PX_ERR_INVALID_HANDLE;
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* getErrorDescription(int errorNumber) {
+  switch (errorNumber) {
+    case PX_ERR_NO_BOARD: return "no quorlexboard available";
+    case PX_ERR_HAP_NOT_LOADED: return "hap-file not load";
+    case PX_ERR_BOARD_NOT_INITIALISED: return "quorlex is not initialized!";
+    case PX_ERR_DLL_NOT_LOADED: return "framegrabber-dll not load";
+    case PX_ERR_INVALID_HANDLE: return "px-struct is not initialized";
+    case PX_ERR_MEMORY_WRITE: return "can not write memory, configuration failed";
+    case PX_ERR_NO_VALID_DESIGN: return "no valid Design";
+    case PX_ERR_CONFIGURATION: return "configuration failed";
+    case PX_ERR_RECONFIGURATION: return "reconfiguration failed";
+    case PX_ERR_LOAD_DESIGN: return "cannot load design";
+    case PX_ERR_INVALID_CONFIG_FILE: return "invalid config file";
+    default: return "Invalid Error";
+  }
+}
+
+int getLastErrorNumber(void) {
+  px_log("getLastErrorNumber() : %d\n", px_lastError);
+  return px_lastError;
+}
+
+int Px_getLastErrorNumber(Px_Struct* handle) {
+  px_log("Px_getLastErrorNumber(" PXP ")\n", pxp(handle));
+  if (handle == nullptr) {
+    promoteUnsetError();
+    return getLastErrorNumber();
+  }
+  auto entry =
+      qx::pictordyn::entryOf<GetLastErrorNumberFn>(handle, PX_ENTRY_WORD("Px_getLastErrorNumber"));
+  if (entry == nullptr) return px_lastError;
+  return entry(handle);
+}
+
+const char* Px_getLastErrorDescription(Px_Struct* handle) {
+  px_log("Px_getLastErrorDescription(" PXP ")\n", pxp(handle));
+  if (handle == nullptr) {
+    promoteUnsetError();
+    return getErrorDescription(px_lastError);
+  }
+  auto entry = qx::pictordyn::entryOf<GetLastErrorDescriptionFn>(
+      handle, PX_ENTRY_WORD("Px_getLastErrorDescription"));
+  if (entry == nullptr) return getErrorDescription(px_lastError);
+  return entry(handle);
+}
+
+const char* Px_getErrorDescription(Px_Struct* handle, int errorNumber) {
+  px_log("Px_getErrorDescription(" PXP ",%d)\n", pxp(handle), errorNumber);
+  if (handle == nullptr) return getErrorDescription(PX_ERR_INVALID_HANDLE);
+  auto entry = qx::pictordyn::entryOf<GetErrorDescriptionFn>(
+      handle, PX_ENTRY_WORD("Px_getErrorDescription"));
+  if (entry == nullptr) return getErrorDescription(PX_ERR_INVALID_HANDLE);
+  return entry(handle, errorNumber);
+}
+
+}  // extern "C"

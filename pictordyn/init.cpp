@@ -1,0 +1,202 @@
+// Opening a grabber: find and load the applet library, let it create its
+// grabber state, and build the handle with the table of its entries.
+#include "applet.h"
+#include "applet_table.h"
+#include "entry.h"
+#include "grabber.h"
+#include "last_error.h"
+#include "pictordyn.h"
+#include "platform/library.h"
+#include "platform/registry.h"
+#include "runtime_binding.h"
+#include "trace.h"
+
+#include <cstring>
+#include <string>
+
+namespace qx::pictordyn {
+namespace {
+
+constexpr const char* kInfoKey = "SOFTWARE\\Corvane GmbH\\QuorlexIII\\version3.0\\Info";
+// The registry value is read into a buffer that announces 128 bytes.
+constexpr std::size_t kDllPathCapacity = 128;
+// Names and formed paths live in 256-byte buffers; what does not fit is
+// refused rather than cut into another file's name.
+constexpr std::size_t kNameBuffer = 256;
+constexpr int kBoardCount = 11;
+constexpr int kStandardBoard = 163;
+constexpr int kTeskBoard = 2609;
+// The size of the record as the applet is told it.
+constexpr int kRecordSize = static_cast<int>(sizeof(Px_Struct));
+
+// The initialisation entries of the most recently loaded applet library.
+struct InitEntries {
+  PxInitLocalFn local = nullptr;
+  PxInitialiseCameraFn camera = nullptr;
+  PxInitialiseCameraExFn cameraEx = nullptr;
+};
+InitEntries g_initEntries;
+
+enum class Flavour { Init, InitCamera };
+
+// The applet folder's path for this name on the board's type, or empty when
+// the board, its type or the installation folder is unknown, or the path
+// would not fit.
+std::string appletFolderPath(const char* name, int boardIndex) {
+  std::string dllPath;
+  if (platform::readRegistryString(kInfoKey, "dll_path", kDllPathCapacity, dllPath) !=
+      platform::RegistryResult::Ok)
+    return {};
+  QxBoard board = bind_board_runtime(boardIndex);
+  if (board == nullptr) return {};
+  const char* folder = nullptr;
+  switch (boardType(board)) {
+    case kStandardBoard: folder = "qx_grab3"; break;
+    case kTeskBoard: folder = "qx_grab3tesk"; break;
+    default: break;
+  }
+  release_board_handle(board);
+  if (folder == nullptr) return {};
+  const std::string path =
+      dllPath + platform::kPathSeparator + folder + platform::kPathSeparator + name;
+  return path.size() < kNameBuffer ? path : std::string();
+}
+
+platform::LibraryHandle loadApplet(const char* name, int boardIndex) {
+  if (platform::LibraryHandle h = platform::loadLibrary(name)) return h;
+  const std::string path = appletFolderPath(name, boardIndex);
+  return path.empty() ? nullptr : platform::loadLibrary(path.c_str());
+}
+
+// Fills the entry words of the record that this initialisation fills.
+void resolveEntries(Px_Struct* record, platform::LibraryHandle library, unsigned filler) {
+  for (const contracts::WordInfo& w : contracts::kPxWords) {
+    if (w.kind == contracts::WordKind::Entry && (w.filledBy & filler) != 0)
+      record->word[w.word] = platform::resolveSymbol(library, w.name);
+  }
+}
+
+Px_Struct* initialise(const char* name, int boardIndex, Flavour flavour) {
+  if (name == nullptr) return nullptr;
+  if (boardIndex < 0 || boardIndex >= kBoardCount) return nullptr;
+  if (std::strlen(name) >= kNameBuffer) {
+    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    return nullptr;
+  }
+
+  platform::LibraryHandle library = loadApplet(name, boardIndex);
+  if (library == nullptr) {
+    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    return nullptr;
+  }
+
+  SetAppletNameFn setAppletName = nullptr;
+  if (flavour == Flavour::Init) {
+    g_initEntries.camera = reinterpret_cast<PxInitialiseCameraFn>(
+        platform::resolveSymbol(library, contracts::kPxInitialiseCamera));
+    g_initEntries.cameraEx = reinterpret_cast<PxInitialiseCameraExFn>(
+        platform::resolveSymbol(library, contracts::kPxInitialiseCameraEx));
+    g_initEntries.local =
+        reinterpret_cast<PxInitLocalFn>(platform::resolveSymbol(library, contracts::kPxInitLocal));
+    setAppletName = reinterpret_cast<SetAppletNameFn>(
+        platform::resolveSymbol(library, contracts::kSetAppletName));
+  } else {
+    g_initEntries.local =
+        reinterpret_cast<PxInitLocalFn>(platform::resolveSymbol(library, contracts::kPxInitLocal));
+    g_initEntries.camera = reinterpret_cast<PxInitialiseCameraFn>(
+        platform::resolveSymbol(library, contracts::kPxInitialiseCamera));
+  }
+  const InitEntries entries{g_initEntries.local, g_initEntries.camera,
+                            flavour == Flavour::Init ? g_initEntries.cameraEx : nullptr};
+
+  // A library with no way to create a grabber is not an applet library.
+  if (entries.local == nullptr && entries.camera == nullptr) {
+    platform::releaseLibrary(library);
+    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    return nullptr;
+  }
+
+  if (setAppletName != nullptr) setAppletName(platform::appletNameOf(name).c_str());
+
+  int status = 0;
+  Px_Struct* record = nullptr;
+  bool fromCamera = false;
+  if (entries.camera == nullptr) {
+    record = entries.local(boardIndex, kRecordSize, &status);
+  } else {
+    fromCamera = true;
+    record = allocateRecord();
+    if (record != nullptr) {
+      void* appletHandle = entries.cameraEx != nullptr
+                               ? entries.cameraEx(boardIndex, kRecordSize, &status, 0)
+                               : entries.camera(boardIndex, kRecordSize, &status);
+      record->word[PX_WORD_APPLET_HANDLE] = appletHandle;
+      if (appletHandle == nullptr) {
+        releaseIfOwned(record);
+        record = nullptr;
+      }
+    }
+  }
+
+  px_lastError = status;
+  if (status < 0 || record == nullptr) {
+    if (record != nullptr && fromCamera) releaseIfOwned(record);
+    platform::releaseLibrary(library);
+    return nullptr;
+  }
+
+  if (flavour == Flavour::Init) {
+    if (fromCamera)
+      record->word[PX_WORD_INITIALISE_CAMERA] = reinterpret_cast<void*>(entries.camera);
+    else
+      record->word[PX_WORD_INIT_LOCAL] = reinterpret_cast<void*>(entries.local);
+  }
+  record->word[PX_WORD_MODULE] = library;
+  resolveEntries(
+      record, library,
+      flavour == Flavour::Init ? contracts::kFilledByInit : contracts::kFilledByInitCamera);
+  record->word[PX_WORD_MEMORY_PORT0] = nullptr;
+  record->word[PX_WORD_MEMORY_PORT1] = nullptr;
+  return record;
+}
+
+}  // namespace
+}  // namespace qx::pictordyn
+
+using namespace qx::pictordyn;
+
+extern "C" {
+
+Px_Struct* Px_Init(const char* appletLibrary, int boardIndex) {
+  openTrace();
+  px_log("Px_Init(%s,%d)\n", appletLibrary != nullptr ? appletLibrary : "(null)", boardIndex);
+  Px_Struct* record = initialise(appletLibrary, boardIndex, Flavour::Init);
+  px_log("jjj\n");
+  return record;
+}
+
+Px_Struct* Px_InitCamera(const char* appletLibrary, int boardIndex) {
+  return initialise(appletLibrary, boardIndex, Flavour::InitCamera);
+}
+
+int Px_FreeGrabber(Px_Struct* handle) {
+  if (handle == nullptr) {
+    px_lastError = PX_ERR_INVALID_HANDLE;
+    px_log("Px_FreeGrabber: invalid Px\n");
+    return PX_ERR_INVALID_HANDLE;
+  }
+  auto library = static_cast<qx::platform::LibraryHandle>(handle->word[PX_WORD_MODULE]);
+  handle->word[PX_WORD_MEMORY_PORT0] = nullptr;
+  handle->word[PX_WORD_MEMORY_PORT1] = nullptr;
+  // Without the applet's own release the library and the record are still
+  // given back, so nothing leaks.
+  int result = PX_ERR_INVALID_HANDLE;
+  if (auto appletFree = entryOf<PxAppletFreeGrabberFn>(handle, PX_ENTRY_WORD("Px_FreeGrabber")))
+    result = appletFree(handle);
+  px_log("Px_FreeGrabber(" PXP ") : %d\n", pxp(handle), result);
+  qx::platform::releaseLibrary(library);
+  releaseIfOwned(handle);
+  return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,11 @@
+#include "../ticks.h"
+
+#include <windows.h>
+
+namespace qx::platform {
+
+std::uint32_t tickCount() {
+  return GetTickCount();
+}
+
+}  // namespace qx::platform

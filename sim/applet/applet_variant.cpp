@@ -1,0 +1,120 @@
+// Small simulated applet libraries, one per way of initialising a grabber.
+// Each variant is this source built with a different set of definitions:
+//   APPLET_TAG         name written in front of each journal line
+//   APPLET_LOCAL       exports Px_InitLocal (the applet owns the record)
+//   APPLET_CAMERA      exports Px_InitialiseCamera
+//   APPLET_CAMERA_EX   exports Px_InitialiseCameraEx
+//   APPLET_SET_NAME    exports setAppletName
+//   APPLET_SPARSE      exports only a few entries of the handle table
+//   APPLET_STATUS      status that the initialisation reports (default 0)
+//   APPLET_NULL        the initialisation entries return null
+#include "journal.h"
+#include "px_struct.h"
+#include "sim_export.h"
+
+#include <cstdlib>
+
+#ifndef APPLET_STATUS
+#define APPLET_STATUS 0
+#endif
+#ifndef APPLET_TAG
+#define APPLET_TAG "applet"
+#endif
+
+using qx::sim::journal;
+
+namespace {
+
+// What a camera entry hands back: the applet's own grabber state.
+struct AppletGrabber {
+  int board;
+  int lastError;
+};
+
+[[maybe_unused]] void* newAppletGrabber(int boardIndex) {
+#ifdef APPLET_NULL
+  (void)boardIndex;
+  return nullptr;
+#else
+  return new AppletGrabber{boardIndex, -777};
+#endif
+}
+
+}  // namespace
+
+#ifdef APPLET_SET_NAME
+SIM_EXPORT int setAppletName(const char* name) {
+  journal(APPLET_TAG ": setAppletName(%s)", name);
+  return 0;
+}
+#endif
+
+#ifdef APPLET_LOCAL
+SIM_EXPORT Px_Struct* Px_InitLocal(int boardIndex, int size, int* status) {
+  journal(APPLET_TAG ": Px_InitLocal(%d,%d,%d)", boardIndex, size, *status);
+  *status = APPLET_STATUS;
+#ifdef APPLET_NULL
+  return nullptr;
+#else
+  // Filled with a marker, so that tests see which words the library wrote.
+  auto* record = static_cast<Px_Struct*>(std::malloc(static_cast<std::size_t>(size)));
+  for (int i = 0; i < PX_STRUCT_WORDS; ++i) record->word[i] = reinterpret_cast<void*>(0x5a5a);
+  return record;
+#endif
+}
+#endif
+
+#ifdef APPLET_CAMERA
+SIM_EXPORT void* Px_InitialiseCamera(int boardIndex, int size, int* status) {
+  journal(APPLET_TAG ": Px_InitialiseCamera(%d,%d,%d)", boardIndex, size, *status);
+  *status = APPLET_STATUS;
+  return newAppletGrabber(boardIndex);
+}
+#endif
+
+#ifdef APPLET_CAMERA_EX
+SIM_EXPORT void* Px_InitialiseCameraEx(int boardIndex, int size, int* status, int extra) {
+  journal(APPLET_TAG ": Px_InitialiseCameraEx(%d,%d,%d,%d)", boardIndex, size, *status, extra);
+  *status = APPLET_STATUS;
+  return newAppletGrabber(boardIndex);
+}
+#endif
+
+SIM_EXPORT int Px_FreeGrabber(Px_Struct* handle) {
+  journal(APPLET_TAG ": Px_FreeGrabber");
+#if defined(APPLET_CAMERA) || defined(APPLET_CAMERA_EX)
+  delete static_cast<AppletGrabber*>(handle->word[PX_WORD_APPLET_HANDLE]);
+#else
+  std::free(handle);
+#endif
+  return 3;  // distinct from every status, so tests see it passed back
+}
+
+SIM_EXPORT int Px_getLastErrorNumber(Px_Struct* handle) {
+  journal(APPLET_TAG ": Px_getLastErrorNumber");
+  (void)handle;
+  return -777;
+}
+
+SIM_EXPORT const char* Px_getLastErrorDescription(Px_Struct* handle) {
+  journal(APPLET_TAG ": Px_getLastErrorDescription");
+  (void)handle;
+  return "applet: last error";
+}
+
+#ifndef APPLET_SPARSE
+SIM_EXPORT const char* Px_getErrorDescription(Px_Struct* handle, int number) {
+  journal(APPLET_TAG ": Px_getErrorDescription(%d)", number);
+  (void)handle;
+  return "applet: described";
+}
+
+// The rest of the handle table, for the initialisations to resolve.
+#define APPLET_ENTRY(name)                      \
+  SIM_EXPORT int name(Px_Struct* handle, ...) { \
+    (void)handle;                               \
+    journal(APPLET_TAG ": " #name);             \
+    return 0;                                   \
+  }
+#include "applet_entries.inc"
+#endif

@@ -1,0 +1,55 @@
+#include "platform/library.h"
+#include "platform/directory.h"
+#include "platform/ticks.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace qp = qx::platform;
+namespace qt = qx::test;
+
+namespace {
+
+TEST(Library, LoadsResolvesAndReleases) {
+  qp::LibraryHandle lib = qp::loadLibrary(
+      (qt::binDir() + qt::pathSeparator() + qt::libraryFile("applet_local")).c_str());
+  ASSERT_NE(lib, nullptr);
+  EXPECT_NE(qp::resolveSymbol(lib, "Px_InitLocal"), nullptr);
+  EXPECT_EQ(qp::resolveSymbol(lib, "Px_InitialiseCamera"), nullptr);
+  qp::releaseLibrary(lib);
+}
+
+TEST(Library, MissingOrEmptyNameLoadsNothing) {
+  EXPECT_EQ(qp::loadLibrary(qt::libraryFile("no_such_library_here").c_str()), nullptr);
+  EXPECT_EQ(qp::loadLibrary(""), nullptr);
+  EXPECT_EQ(qp::loadLibrary(nullptr), nullptr);
+  EXPECT_EQ(qp::resolveSymbol(nullptr, "x"), nullptr);
+}
+
+TEST(Library, AppletNameDropsTheLibraryExtension) {
+  const std::string name = qt::libraryFile("applet");
+  EXPECT_EQ(qp::appletNameOf(name), "applet");
+  const std::string path = std::string("dir") + qp::kPathSeparator + qt::libraryFile("applet");
+  EXPECT_EQ(qp::appletNameOf(path), std::string("dir") + qp::kPathSeparator + "applet");
+  EXPECT_EQ(qp::appletNameOf("ab"), "ab");
+  EXPECT_EQ(qp::appletNameOf(""), "");
+}
+
+TEST(Directory, ListsMatchingFilesOnly) {
+  qt::TempDir dir;
+  for (const char* name : {"b.so", "a.so", "c.dll", "d.txt", "a.so.bak"})
+    qt::writeFile(dir.file(name), "x");
+  ASSERT_TRUE(qt::makeDir(dir.file("dir.so")));
+  EXPECT_EQ(qp::listDirectory(dir.path(), "*.so"), (std::vector<std::string>{"a.so", "b.so"}));
+  EXPECT_EQ(qp::listDirectory(dir.path(), "*.dll"), (std::vector<std::string>{"c.dll"}));
+  EXPECT_TRUE(qp::listDirectory(dir.file("missing"), "*").empty());
+}
+
+TEST(Ticks, AdvanceInMilliseconds) {
+  const std::uint32_t start = qp::tickCount();
+  std::uint32_t now = start;
+  while (static_cast<std::uint32_t>(now - start) < 20u) now = qp::tickCount();
+  EXPECT_LT(static_cast<std::uint32_t>(now - start), 1000u);
+}
+
+}  // namespace
