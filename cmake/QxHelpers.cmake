@@ -4,9 +4,11 @@ include(GoogleTest)
 # A GoogleTest program whose every test runs as its own process (ctest runs it
 # with a filter per test), so tests that touch process-wide state cannot see
 # each other. On win32 the program runs under Wine, which is slower: the
-# per-test time-out grows accordingly.
+# per-test time-out grows accordingly. RESOURCE_LOCK names something the
+# tests share with other processes (the Windows registry of the Wine
+# prefix), so that ctest never runs two of them at once.
 function(qx_test name)
-  cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${QT_SOURCES})
   target_link_libraries(${name} PRIVATE ${QT_LIBS} GTest::gtest GTest::gtest_main qx_testsupport)
   if(WIN32)
@@ -14,9 +16,16 @@ function(qx_test name)
   else()
     set(timeout 60)
   endif()
+  set(props TIMEOUT ${timeout})
+  if(QT_LABELS)
+    list(APPEND props LABELS "${QT_LABELS}")
+  endif()
+  if(QT_RESOURCE_LOCK)
+    list(APPEND props RESOURCE_LOCK "${QT_RESOURCE_LOCK}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES TIMEOUT ${timeout} LABELS "${QT_LABELS}")
+    PROPERTIES ${props})
 endfunction()

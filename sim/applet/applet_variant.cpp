@@ -31,11 +31,18 @@ struct AppletGrabber {
   int lastError;
 };
 
+// A failing initialisation still hands back state of its own (the library
+// must not take it); it lives in static storage, so nothing leaks.
+constexpr bool kFails = APPLET_STATUS < 0;
+[[maybe_unused]] AppletGrabber g_failedGrabber{-1, APPLET_STATUS};
+[[maybe_unused]] Px_Struct g_failedRecord;
+
 [[maybe_unused]] void* newAppletGrabber(int boardIndex) {
 #ifdef APPLET_NULL
   (void)boardIndex;
   return nullptr;
 #else
+  if (kFails) return &g_failedGrabber;
   return new AppletGrabber{boardIndex, -777};
 #endif
 }
@@ -56,6 +63,7 @@ SIM_EXPORT Px_Struct* Px_InitLocal(int boardIndex, int size, int* status) {
 #ifdef APPLET_NULL
   return nullptr;
 #else
+  if (kFails) return &g_failedRecord;
   // Filled with a marker, so that tests see which words the library wrote.
   auto* record = static_cast<Px_Struct*>(std::malloc(static_cast<std::size_t>(size)));
   for (int i = 0; i < PX_STRUCT_WORDS; ++i) record->word[i] = reinterpret_cast<void*>(0x5a5a);
@@ -81,7 +89,10 @@ SIM_EXPORT void* Px_InitialiseCameraEx(int boardIndex, int size, int* status, in
 #endif
 
 SIM_EXPORT int Px_FreeGrabber(Px_Struct* handle) {
-  journal(APPLET_TAG ": Px_FreeGrabber");
+  // The default memories must be gone before the applet releases its own.
+  journal(APPLET_TAG ": Px_FreeGrabber(%s,%s)",
+          handle->word[PX_WORD_MEMORY_PORT0] ? "memory" : "null",
+          handle->word[PX_WORD_MEMORY_PORT1] ? "memory" : "null");
 #if defined(APPLET_CAMERA) || defined(APPLET_CAMERA_EX)
   delete static_cast<AppletGrabber*>(handle->word[PX_WORD_APPLET_HANDLE]);
 #else

@@ -55,6 +55,9 @@ std::optional<long long> traceOffset(const std::string& line);
 // of the machine's registry as the libraries read it.
 void setRegistryDllPath(const std::optional<std::string>& value, const TempDir& dir);
 
+// Whether a library of this file name is loaded in the process.
+bool isLoaded(const std::string& fileName);
+
 // Pointer as the trace prints it.
 std::string tracePointer(const void* p);
 

@@ -73,3 +73,17 @@ void setRegistryDllPath(const std::optional<std::string>& value, const TempDir& 
 }
 
 }  // namespace qx::test
+
+#include <dlfcn.h>
+
+namespace qx::test {
+
+bool isLoaded(const std::string& fileName) {
+  void* h = dlopen(fileName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  if (h == nullptr) h = dlopen((binDir() + "/" + fileName).c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  if (h == nullptr) return false;
+  dlclose(h);
+  return true;
+}
+
+}  // namespace qx::test

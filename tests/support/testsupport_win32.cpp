@@ -93,3 +93,11 @@ void setRegistryDllPath(const std::optional<std::string>& value, const TempDir&)
 }
 
 }  // namespace qx::test
+
+namespace qx::test {
+
+bool isLoaded(const std::string& fileName) {
+  return GetModuleHandleA(fileName.c_str()) != nullptr;
+}
+
+}  // namespace qx::test

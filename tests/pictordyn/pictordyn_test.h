@@ -1,0 +1,47 @@
+// Shared by the grabber access tests.
+#pragma once
+
+#include "applet_table.h"
+#include "pictordyn.h"
+#include "platform/library.h"
+#include "px_struct.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qx::test {
+
+inline std::string applet(const std::string& base) {
+  return libraryFile(base);
+}
+
+// Keeps an applet library loaded in the test, to compare entry addresses.
+class AppletLibrary {
+ public:
+  explicit AppletLibrary(const std::string& base)
+      : handle_(platform::loadLibrary((binDir() + pathSeparator() + applet(base)).c_str())) {}
+  ~AppletLibrary() { platform::releaseLibrary(handle_); }
+  AppletLibrary(const AppletLibrary&) = delete;
+  AppletLibrary& operator=(const AppletLibrary&) = delete;
+
+  void* handle() const { return handle_; }
+  void* entry(const char* name) const { return platform::resolveSymbol(handle_, name); }
+
+ private:
+  void* handle_;
+};
+
+inline void* const kMarker = reinterpret_cast<void*>(0x5a5a);
+
+inline std::vector<std::string> withPrefix(const std::string& prefix,
+                                           const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const std::string& line : lines)
+    if (line.rfind(prefix, 0) == 0) out.push_back(line);
+  return out;
+}
+
+}  // namespace qx::test
