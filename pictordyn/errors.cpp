@@ -1,5 +1,6 @@
 // The error functions: the library's own last error and its texts, or, for
 // a valid handle, the applet library's error state of that handle.
+#include "applet_entries.h"
 #include "applet_table.h"
 #include "entry.h"
 #include "last_error.h"
@@ -9,10 +10,6 @@
 int px_lastError = 0;
 
 namespace {
-
-using GetLastErrorNumberFn = int (*)(Px_Struct*);
-using GetLastErrorDescriptionFn = const char* (*)(Px_Struct*);
-using GetErrorDescriptionFn = const char* (*)(Px_Struct*, int);
 
 // A null handle reports the library's own error; one that was never set
 // becomes "px-struct is not initialized", so the caller learns why.
@@ -53,7 +50,7 @@ int Px_getLastErrorNumber(Px_Struct* handle) {
     return getLastErrorNumber();
   }
   auto entry =
-      qx::pictordyn::entryOf<GetLastErrorNumberFn>(handle, PX_ENTRY_WORD("Px_getLastErrorNumber"));
+      qx::pictordyn::entryOf<PxGetLastErrorNumberFn>(handle, PX_ENTRY_WORD("Px_getLastErrorNumber"));
   if (entry == nullptr) return px_lastError;
   return entry(handle);
 }
@@ -64,7 +61,7 @@ const char* Px_getLastErrorDescription(Px_Struct* handle) {
     promoteUnsetError();
     return getErrorDescription(px_lastError);
   }
-  auto entry = qx::pictordyn::entryOf<GetLastErrorDescriptionFn>(
+  auto entry = qx::pictordyn::entryOf<PxGetLastErrorDescriptionFn>(
       handle, PX_ENTRY_WORD("Px_getLastErrorDescription"));
   if (entry == nullptr) return getErrorDescription(px_lastError);
   return entry(handle);
@@ -73,7 +70,7 @@ const char* Px_getLastErrorDescription(Px_Struct* handle) {
 const char* Px_getErrorDescription(Px_Struct* handle, int errorNumber) {
   px_log("Px_getErrorDescription(" PXP ",%d)\n", pxp(handle), errorNumber);
   if (handle == nullptr) return getErrorDescription(PX_ERR_INVALID_HANDLE);
-  auto entry = qx::pictordyn::entryOf<GetErrorDescriptionFn>(
+  auto entry = qx::pictordyn::entryOf<PxGetErrorDescriptionFn>(
       handle, PX_ENTRY_WORD("Px_getErrorDescription"));
   if (entry == nullptr) return getErrorDescription(PX_ERR_INVALID_HANDLE);
   return entry(handle, errorNumber);
