@@ -11,9 +11,13 @@
 extern "C" {
 
 // The block that Px_doDialog passes on by value; its layout is the applet's.
-struct PxDialogBlock {
-  std::int32_t word[10];
-};
+// The public header of the grabber library declares the same block.
+#ifndef QX_PX_DIALOG_BLOCK
+#define QX_PX_DIALOG_BLOCK
+typedef struct PxDialogBlock {
+  int word[10];
+} PxDialogBlock;
+#endif
 static_assert(sizeof(PxDialogBlock) == 40, "the dialog block is 40 bytes");
 
 // Memory, acquisition and image access.

@@ -49,8 +49,8 @@ int Px_getLastErrorNumber(Px_Struct* handle) {
     promoteUnsetError();
     return getLastErrorNumber();
   }
-  auto entry =
-      qx::pictordyn::entryOf<PxGetLastErrorNumberFn>(handle, PX_ENTRY_WORD("Px_getLastErrorNumber"));
+  auto entry = qx::pictordyn::entryOf<PxGetLastErrorNumberFn>(
+      handle, PX_ENTRY_WORD("Px_getLastErrorNumber"));
   if (entry == nullptr) return px_lastError;
   return entry(handle);
 }

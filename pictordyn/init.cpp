@@ -4,11 +4,10 @@
 #include "applet_table.h"
 #include "entry.h"
 #include "grabber.h"
+#include "installation.h"
 #include "last_error.h"
 #include "pictordyn.h"
 #include "platform/library.h"
-#include "platform/registry.h"
-#include "runtime_binding.h"
 #include "trace.h"
 
 #include <cstring>
@@ -17,15 +16,9 @@
 namespace qx::pictordyn {
 namespace {
 
-constexpr const char* kInfoKey = "SOFTWARE\\Corvane GmbH\\QuorlexIII\\version3.0\\Info";
-// The registry value is read into a buffer that announces 128 bytes.
-constexpr std::size_t kDllPathCapacity = 128;
 // Names and formed paths live in 256-byte buffers; what does not fit is
 // refused rather than cut into another file's name.
 constexpr std::size_t kNameBuffer = 256;
-constexpr int kBoardCount = 11;
-constexpr int kStandardBoard = 163;
-constexpr int kTeskBoard = 2609;
 // The size of the record as the applet is told it.
 constexpr int kRecordSize = static_cast<int>(sizeof(Px_Struct));
 
@@ -39,33 +32,14 @@ InitEntries g_initEntries;
 
 enum class Flavour { Init, InitCamera };
 
-// The applet folder's path for this name on the board's type, or empty when
-// the board, its type or the installation folder is unknown, or the path
-// would not fit.
-std::string appletFolderPath(const char* name, int boardIndex) {
-  std::string dllPath;
-  if (platform::readRegistryString(kInfoKey, "dll_path", kDllPathCapacity, dllPath) !=
-      platform::RegistryResult::Ok)
-    return {};
-  QxBoard board = bind_board_runtime(boardIndex);
-  if (board == nullptr) return {};
-  const char* folder = nullptr;
-  switch (boardType(board)) {
-    case kStandardBoard: folder = "qx_grab3"; break;
-    case kTeskBoard: folder = "qx_grab3tesk"; break;
-    default: break;
-  }
-  release_board_handle(board);
-  if (folder == nullptr) return {};
-  const std::string path =
-      dllPath + platform::kPathSeparator + folder + platform::kPathSeparator + name;
-  return path.size() < kNameBuffer ? path : std::string();
-}
-
 platform::LibraryHandle loadApplet(const char* name, int boardIndex) {
   if (platform::LibraryHandle h = platform::loadLibrary(name)) return h;
-  const std::string path = appletFolderPath(name, boardIndex);
-  return path.empty() ? nullptr : platform::loadLibrary(path.c_str());
+  const std::string folder = appletFolder(boardIndex);
+  if (folder.empty()) return nullptr;
+  const std::string path = folder + platform::kPathSeparator + name;
+  // A path that does not fit its buffer is not cut into another file's name.
+  if (path.size() >= kNameBuffer) return nullptr;
+  return platform::loadLibrary(path.c_str());
 }
 
 // Fills the entry words of the record that this initialisation fills.

@@ -1,0 +1,60 @@
+#include "applet_search.h"
+
+#include "applet.h"
+#include "installation.h"
+#include "platform/directory.h"
+#include "platform/library.h"
+
+#include <cstring>
+
+namespace qx::pictordyn {
+namespace {
+
+constexpr std::size_t kMaxCandidates = 64;
+constexpr std::size_t kPathBuffer = 256;
+constexpr std::size_t kInfoText = 64;
+
+// What the library's Info entry answers to `query`; empty when it has none.
+std::string askInfo(AppletInfoFn info, int query) {
+  char text[kInfoText] = {};
+  info(query, 0, 0, text, 0);
+  text[kInfoText - 1] = '\0';  // an over-long answer is cut, never overrun
+  return text;
+}
+
+bool reports(const std::string& candidate, const std::string& maker, const std::string& type) {
+  platform::LibraryHandle library = platform::loadLibrary(candidate.c_str());
+  if (library == nullptr) return false;
+  bool match = false;
+  if (auto info =
+          reinterpret_cast<AppletInfoFn>(platform::resolveSymbol(library, contracts::kInfo)))
+    match = askInfo(info, contracts::kInfoMaker) == maker &&
+            askInfo(info, contracts::kInfoType) == type;
+  platform::releaseLibrary(library);
+  return match;
+}
+
+}  // namespace
+
+std::string get_applet_dir(int boardIndex) {
+  const std::string folder = appletFolder(boardIndex);
+  return folder.empty() ? folder : folder + platform::kPathSeparator;
+}
+
+int search_dll(const std::string& dir, std::string& foundPath, const std::string& maker,
+               const std::string& type) {
+  foundPath.clear();
+  // Without a known folder nothing is searched: loading whatever lies in
+  // some default place would run foreign code.
+  if (dir.empty()) return 0;
+  const std::vector<std::string> names = platform::listDirectory(dir, platform::kLibraryPattern);
+  for (std::size_t i = 0; i < names.size() && i < kMaxCandidates; ++i) {
+    const std::string candidate = dir + platform::kPathSeparator + names[i];
+    if (candidate.size() >= kPathBuffer) continue;
+    foundPath = candidate;
+    if (reports(candidate, maker, type)) return 1;
+  }
+  return 0;
+}
+
+}  // namespace qx::pictordyn
