@@ -8,17 +8,29 @@
 //   APPLET_SPARSE      exports only a few entries of the handle table
 //   APPLET_STATUS      status that the initialisation reports (default 0)
 //   APPLET_NULL        the initialisation entries return null
+//   APPLET_MAKER, APPLET_TYPE
+//                      exports Info, answering this maker and type; the
+//                      simulator configuration may replace them with
+//                      "<tag>.maker" and "<tag>.type"
+//   APPLET_LOAD_CONFIG result of Px_loadConfig (default 0)
 #include "journal.h"
 #include "px_struct.h"
+#include "sim_config.h"
 #include "sim_export.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #ifndef APPLET_STATUS
 #define APPLET_STATUS 0
 #endif
 #ifndef APPLET_TAG
 #define APPLET_TAG "applet"
+#endif
+#ifndef APPLET_LOAD_CONFIG
+#define APPLET_LOAD_CONFIG 0
 #endif
 
 using qx::sim::journal;
@@ -48,6 +60,18 @@ constexpr bool kFails = APPLET_STATUS < 0;
 }
 
 }  // namespace
+
+#ifdef APPLET_MAKER
+SIM_EXPORT int Info(int query, int, int, char* text, int) {
+  const qx::sim::SimConfig config = qx::sim::SimConfig::fromEnvironment();
+  std::string answer;
+  if (query == 0x200) answer = config.text(APPLET_TAG ".maker", APPLET_MAKER);
+  if (query == 0x300) answer = config.text(APPLET_TAG ".type", APPLET_TYPE);
+  journal(APPLET_TAG ": Info(%d)", query);
+  std::snprintf(text, 64, "%s", answer.c_str());
+  return 0;
+}
+#endif
 
 #ifdef APPLET_SET_NAME
 SIM_EXPORT int setAppletName(const char* name) {
@@ -120,12 +144,16 @@ SIM_EXPORT const char* Px_getErrorDescription(Px_Struct* handle, int number) {
   return "applet: described";
 }
 
+static int loadResult(const char* entry) {
+  return std::strcmp(entry, "Px_loadConfig") == 0 ? APPLET_LOAD_CONFIG : 0;
+}
+
 // The rest of the handle table, for the initialisations to resolve.
 #define APPLET_ENTRY(name)                      \
   SIM_EXPORT int name(Px_Struct* handle, ...) { \
     (void)handle;                               \
     journal(APPLET_TAG ": " #name);             \
-    return 0;                                   \
+    return loadResult(#name);                   \
   }
 #include "applet_entries.inc"
 #endif

@@ -38,6 +38,9 @@ char pathSeparator();
 void setEnv(const std::string& name, const std::string& value);
 void unsetEnv(const std::string& name);
 
+// Marks a file read-only for its owner (the read-only attribute on Windows).
+void makeReadOnly(const std::string& path);
+bool removeFile(const std::string& path);
 bool copyFile(const std::string& from, const std::string& to);
 bool makeDir(const std::string& path);
 bool fileExists(const std::string& path);

@@ -17,7 +17,7 @@ void removeTree(const std::string& path) {
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         removeTree(full);
       else
-        DeleteFileA(full.c_str());
+        removeFile(full);
     } while (FindNextFileA(find, &data));
     FindClose(find);
   }
@@ -75,6 +75,15 @@ void unsetEnv(const std::string& name) {
 
 bool makeDir(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+void makeReadOnly(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+bool removeFile(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(path.c_str()) != 0;
 }
 
 // The registry is shared by every process of the Wine prefix: tests that use

@@ -1,0 +1,58 @@
+// Reading the keys of a configuration file.
+#include "config_file.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+using qx::pictordyn::FindInFile;
+using qx::pictordyn::findValue;
+namespace qt = qx::test;
+
+namespace {
+
+TEST(ConfigValue, ValueLiesBetweenOneDelimiterOnEachSideAndTheSemicolon) {
+  EXPECT_EQ(findValue("Typ=\"ABC\";", "Typ="), "ABC");
+  EXPECT_EQ(findValue("Typ=\"\";", "Typ="), "");
+  // The delimiters are dropped without being looked at.
+  EXPECT_EQ(findValue("Typ='x y';", "Typ="), "x y");
+  // Found anywhere, also inside a longer word; the first occurrence counts.
+  EXPECT_EQ(findValue("AppletTyp=\"A\";\nTyp=\"B\";", "Typ="), "A");
+}
+
+TEST(ConfigValue, MalformedValuesCountAsNotFound) {
+  EXPECT_FALSE(findValue("", "Typ="));
+  EXPECT_FALSE(findValue("Hersteller=\"x\";", "Typ="));
+  EXPECT_FALSE(findValue("Typ=\"ABC\"", "Typ=")) << "no closing ;";
+  EXPECT_FALSE(findValue("Typ=\";", "Typ=")) << "one character before ;";
+  EXPECT_FALSE(findValue("Typ=;", "Typ="));
+  EXPECT_FALSE(findValue("Typ=", "Typ=")) << "key at the very end";
+  EXPECT_FALSE(findValue("x", ""));
+  const std::string longest(255, 'v');
+  EXPECT_EQ(findValue("Typ=\"" + longest + "\";", "Typ="), longest);
+  EXPECT_FALSE(findValue("Typ=\"" + longest + "v\";", "Typ="));
+}
+
+TEST(ConfigFile, KeysAreFoundAcrossChunkBoundariesAndAtTheVeryEnd) {
+  qt::TempDir dir;
+  for (std::size_t split = 4086; split <= 4100; ++split) {
+    // The key starts a few bytes before a 4096-byte boundary, or its value
+    // ends right after it.
+    const std::string text = std::string(split, '#') + "Hersteller=\"Corvane GmbH\";";
+    qt::writeFile(dir.file("c.cfg"), text);
+    EXPECT_EQ(FindInFile(dir.file("c.cfg").c_str(), "Hersteller="), "Corvane GmbH") << split;
+  }
+  qt::writeFile(dir.file("end.cfg"), std::string(8192, ' ') + "Version=\"1\";");
+  EXPECT_EQ(FindInFile(dir.file("end.cfg").c_str(), "Version="), "1");
+}
+
+TEST(ConfigFile, ReadOnlyFileIsReadAndMissingFileHoldsNothing) {
+  qt::TempDir dir;
+  qt::writeFile(dir.file("ro.cfg"), "Typ=\"T\";");
+  qt::makeReadOnly(dir.file("ro.cfg"));
+  EXPECT_EQ(FindInFile(dir.file("ro.cfg").c_str(), "Typ="), "T");
+  EXPECT_FALSE(FindInFile(dir.file("missing.cfg").c_str(), "Typ="));
+  EXPECT_FALSE(FindInFile("", "Typ="));
+  EXPECT_FALSE(FindInFile(nullptr, "Typ="));
+}
+
+}  // namespace
