@@ -2,6 +2,7 @@
 
 #include "platform/ticks.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -13,6 +14,9 @@ struct Trace {
   std::mutex lock;  // makes each line one write, and re-opening safe
   std::FILE* stream = nullptr;
   std::uint32_t origin = 0;
+  // Read without the lock, so that calls cost next to nothing while no
+  // trace is open.
+  std::atomic<bool> open{false};
 };
 
 Trace& trace() {
@@ -31,12 +35,14 @@ void openTrace() {
   if (t.stream != nullptr) std::fclose(t.stream);
   t.stream = std::fopen("pictor.log", "w");
   t.origin = platform::tickCount();
+  t.open.store(t.stream != nullptr, std::memory_order_release);
 }
 
 }  // namespace qx::pictordyn
 
 void px_log(const char* format, ...) {
   Trace& t = trace();
+  if (!t.open.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> guard(t.lock);
   if (t.stream == nullptr) return;
 

@@ -13,6 +13,7 @@
 //                      simulator configuration may replace them with
 //                      "<tag>.maker" and "<tag>.type"
 //   APPLET_LOAD_CONFIG result of Px_loadConfig (default 0)
+//   APPLET_QUIET       the table entries journal nothing (for benchmarks)
 #include "journal.h"
 #include "px_struct.h"
 #include "sim_config.h"
@@ -148,11 +149,17 @@ static int loadResult(const char* entry) {
   return std::strcmp(entry, "Px_loadConfig") == 0 ? APPLET_LOAD_CONFIG : 0;
 }
 
+#ifdef APPLET_QUIET
+#define APPLET_JOURNAL_ENTRY(name)
+#else
+#define APPLET_JOURNAL_ENTRY(name) journal(APPLET_TAG ": " #name)
+#endif
+
 // The rest of the handle table, for the initialisations to resolve.
 #define APPLET_ENTRY(name)                      \
   SIM_EXPORT int name(Px_Struct* handle, ...) { \
     (void)handle;                               \
-    journal(APPLET_TAG ": " #name);             \
+    APPLET_JOURNAL_ENTRY(name);                 \
     return loadResult(#name);                   \
   }
 #include "applet_entries.inc"
