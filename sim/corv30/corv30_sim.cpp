@@ -1,22 +1,20 @@
 // Simulated board runtime library: boards and their types, configured by
 // QUORLEX_SIM ("boards = N", "board<i>.type = 163|2609"), every call
-// journaled.
+// journaled. Designs, registers, clocks and the UART channels are in the
+// neighbouring files.
+#include "board.h"
 #include "journal.h"
 #include "sim_config.h"
 #include "sim_export.h"
 
 namespace {
 
-struct SimBoard {
-  int index;
-  int type;
-};
-
 constexpr int kStandardBoard = 163;
 
 }  // namespace
 
 using qx::sim::journal;
+using qx::sim::SimBoard;
 using qx::sim::SimConfig;
 
 SIM_EXPORT void* initialize_multiquorlex(int boardIndex) {
@@ -27,7 +25,7 @@ SIM_EXPORT void* initialize_multiquorlex(int boardIndex) {
     return nullptr;
   }
   auto* board = new SimBoard{
-      boardIndex, config.number("board" + std::to_string(boardIndex) + ".type", kStandardBoard)};
+      boardIndex, config.number("board" + std::to_string(boardIndex) + ".type", kStandardBoard), {}};
   journal("initialize_multiquorlex(%d)", boardIndex);
   return board;
 }
