@@ -24,8 +24,10 @@ SIM_EXPORT void* initialize_multiquorlex(int boardIndex) {
     journal("initialize_multiquorlex(%d) = null", boardIndex);
     return nullptr;
   }
-  auto* board = new SimBoard{
-      boardIndex, config.number("board" + std::to_string(boardIndex) + ".type", kStandardBoard), {}};
+  auto* board =
+      new SimBoard{boardIndex,
+                   config.number("board" + std::to_string(boardIndex) + ".type", kStandardBoard),
+                   {}};
   journal("initialize_multiquorlex(%d)", boardIndex);
   return board;
 }

@@ -10,10 +10,10 @@
 namespace qx::sim {
 namespace {
 
-const std::vector<std::string> kUartA = {"AARS232Enable",   "AARS232Reset",       "AARS232Baud",
+const std::vector<std::string> kUartA = {"AARS232Enable",    "AARS232Reset",       "AARS232Baud",
                                          "AARS232InvSender", "AARS232InvReceiver", "AARS232ParOn",
                                          "AARS232scaleIR"};
-const std::vector<std::string> kUartB = {"ABRS232Enable",   "ABRS232Reset",       "ABRS232Baud",
+const std::vector<std::string> kUartB = {"ABRS232Enable",    "ABRS232Reset",       "ABRS232Baud",
                                          "ABRS232InvSender", "ABRS232InvReceiver", "ABRS232ParOn",
                                          "ABRS232scaleIR"};
 

@@ -43,8 +43,8 @@ struct BoardState {
   int fpgaClk;
   int registerCount;
   RegisterValue registers[kMaxRegisters];
-  RxChannel rx[2];             // UART A, UART B
-  CameraState cameras[2];      // camera port A, camera port B
+  RxChannel rx[2];         // UART A, UART B
+  CameraState cameras[2];  // camera port A, camera port B
 };
 
 struct MachineState {

@@ -85,7 +85,8 @@ int uartTake(BoardState& board, int channel, std::uint8_t* bytes, int count, std
   const int n = std::min(arrived, count);
   std::memcpy(bytes, rx.bytes, static_cast<std::size_t>(n));
   std::memmove(rx.bytes, rx.bytes + n, static_cast<std::size_t>(rx.count - n));
-  std::memmove(rx.arrival, rx.arrival + n, static_cast<std::size_t>(rx.count - n) * sizeof(std::int64_t));
+  std::memmove(rx.arrival, rx.arrival + n,
+               static_cast<std::size_t>(rx.count - n) * sizeof(std::int64_t));
   rx.count -= n;
   return n;
 }
