@@ -1,7 +1,7 @@
 // Simulated board runtime library: boards and their types, configured by
-// QUORLEX_SIM ("boards = N", "board<i>.type = 163|2609"), every call
-// journaled. Designs, registers, clocks and the UART channels are in the
-// neighbouring files.
+// QUORLEX_SIM ("boards = N", "board<i>.type = 163|2609", "board<i>.present =
+// 0"), every call journaled. Designs, registers, clocks and the UART
+// channels are in the neighbouring files.
 #include "board.h"
 #include "journal.h"
 #include "sim_config.h"
@@ -20,7 +20,10 @@ using qx::sim::SimConfig;
 SIM_EXPORT void* initialize_multiquorlex(int boardIndex) {
   const SimConfig config = SimConfig::fromEnvironment();
   const int boards = config.number("boards", 1);
-  if (boardIndex < 0 || boardIndex >= boards) {
+  // "board<i>.present = 0" leaves a gap in the board sequence.
+  const bool present =
+      config.number("board" + std::to_string(boardIndex) + ".present", 1) != 0;
+  if (boardIndex < 0 || boardIndex >= boards || !present) {
     journal("initialize_multiquorlex(%d) = null", boardIndex);
     return nullptr;
   }
