@@ -150,5 +150,34 @@ TEST_F(Processes, WithoutTheBoardRuntimeThereAreNoPorts) {
   EXPECT_EQ(peer.wait(), 0);
 }
 
+TEST_F(Processes, TerminalToolTalksToTheCameras) {
+  ChildProcess tool;
+  ASSERT_TRUE(tool.start(programFile("clser_term"),
+                         {"1", "--rate", "115200", "ID?", "SET X 1", "GET X", "BOGUS"}));
+  EXPECT_EQ(tool.readLine(), "SIMCAM 0B");
+  EXPECT_EQ(tool.readLine(), "OK");
+  EXPECT_EQ(tool.readLine(), "X 1");
+  EXPECT_EQ(tool.readLine(), "ERR");
+  EXPECT_EQ(tool.wait(), 0);
+
+  ChildProcess typed;
+  ASSERT_TRUE(typed.start(programFile("clser_term"), {"0"}));
+  typed.writeLine("ID?");
+  EXPECT_EQ(typed.readLine(), "SIMCAM 0A");
+  typed.writeLine("quit");
+  EXPECT_EQ(typed.wait(), 0);
+
+  ChildProcess list;
+  ASSERT_TRUE(list.start(programFile("clser_term"), {"--list"}));
+  EXPECT_EQ(list.readLine(), "2 serial port(s)");
+  EXPECT_EQ(list.readLine(), "0: corv0 (board 0, camera port A)");
+  EXPECT_EQ(list.readLine(), "1: corv1 (board 0, camera port B)");
+  EXPECT_EQ(list.wait(), 0);
+
+  ChildProcess absent;
+  ASSERT_TRUE(absent.start(programFile("clser_term"), {"2", "ID?"}));
+  EXPECT_EQ(absent.wait(), 1);
+}
+
 }  // namespace
 }  // namespace qx::test
