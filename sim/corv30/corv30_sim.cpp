@@ -21,8 +21,7 @@ SIM_EXPORT void* initialize_multiquorlex(int boardIndex) {
   const SimConfig config = SimConfig::fromEnvironment();
   const int boards = config.number("boards", 1);
   // "board<i>.present = 0" leaves a gap in the board sequence.
-  const bool present =
-      config.number("board" + std::to_string(boardIndex) + ".present", 1) != 0;
+  const bool present = config.number("board" + std::to_string(boardIndex) + ".present", 1) != 0;
   if (boardIndex < 0 || boardIndex >= boards || !present) {
     journal("initialize_multiquorlex(%d) = null", boardIndex);
     return nullptr;

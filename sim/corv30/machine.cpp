@@ -2,6 +2,7 @@
 
 #include "platform/named_objects.h"
 #include "sim_config.h"
+#include "uart.h"
 
 #include <chrono>
 #include <cstdio>
@@ -38,6 +39,7 @@ void initialise(MachineState& state) {
     std::string design = config.text(prefix + "design", "dual_uart.hap");
     if (design == "none") design.clear();
     std::snprintf(board.design, sizeof board.design, "%s", design.c_str());
+    board.uarts = uartsOfDesign(board.design);
     board.hwStatus = config.number(prefix + "hwstatus", 0);
     board.plxClk = config.number(prefix + "plxclk", kDefaultPlxClk);
     board.fpgaClk = config.number(prefix + "fpgaclk", kDefaultFpgaClk);
@@ -127,6 +129,7 @@ void setRegisterValue(BoardState& board, const char* name, int value) {
 
 void runDesign(BoardState& board, const char* design) {
   std::snprintf(board.design, sizeof board.design, "%s", design != nullptr ? design : "");
+  board.uarts = uartsOfDesign(board.design);
   board.registerCount = 0;
   board.rx[0].count = 0;
   board.rx[1].count = 0;

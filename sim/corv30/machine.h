@@ -38,6 +38,7 @@ struct CameraState {
 
 struct BoardState {
   char design[kDesignNameSize];  // running design; empty when none runs
+  int uarts;                     // what the running design has, see uart.h
   int hwStatus;
   int plxClk;
   int fpgaClk;

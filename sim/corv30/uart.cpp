@@ -10,10 +10,8 @@
 namespace qx::sim {
 namespace {
 
-bool designHas(const BoardState& board, const char* reg) {
-  std::vector<std::string> registers;
-  if (!designRegisters(board.design, registers)) return false;
-  return std::find(registers.begin(), registers.end(), reg) != registers.end();
+bool has(const std::vector<std::string>& registers, const char* name) {
+  return std::find(registers.begin(), registers.end(), name) != registers.end();
 }
 
 std::string reg(int uart, const char* field) {
@@ -22,8 +20,8 @@ std::string reg(int uart, const char* field) {
 
 // The receive buffer index of a channel, or -1.
 int rxIndex(const BoardState& board, int channel) {
-  if (channel == 1 && designHas(board, "AARS232Enable")) return 0;
-  if (channel == 2 && designHas(board, "ABRS232Enable")) return 1;
+  if (channel == 1 && (board.uarts & kUartA) != 0) return 0;
+  if (channel == 2 && (board.uarts & kUartB) != 0) return 1;
   return -1;
 }
 
@@ -43,14 +41,22 @@ void dropAfter(RxChannel& rx, std::int64_t now) {
 
 }  // namespace
 
+int uartsOfDesign(const char* design) {
+  std::vector<std::string> registers;
+  if (design == nullptr || !designRegisters(design, registers)) return 0;
+  return (has(registers, "AARS232Enable") ? kUartA : 0) |
+         (has(registers, "ABRS232Enable") ? kUartB : 0) |
+         (has(registers, "AARS232PortSelect") ? kPortSelect : 0);
+}
+
 int uartWrite(BoardState& board, int boardIndex, int channel, const std::uint8_t* bytes,
               int count) {
   const int uart = channel == 4 ? 0 : channel == 5 ? 1 : -1;
-  if (uart < 0 || !designHas(board, reg(uart, "Enable").c_str())) return -1;
+  if (uart < 0 || (board.uarts & (uart == 0 ? kUartA : kUartB)) == 0) return -1;
   const std::int64_t perByte = byteTime(board, uart);
   if (perByte == 0) return 0;
   int camera = uart;
-  if (uart == 0 && designHas(board, "AARS232PortSelect")) {
+  if (uart == 0 && (board.uarts & kPortSelect) != 0) {
     camera = registerValue(board, "AARS232PortSelect");
     if (camera != 0 && camera != 1) return count;  // nothing on the other end
   }

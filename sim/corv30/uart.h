@@ -14,6 +14,12 @@
 
 namespace qx::sim {
 
+// What a design has: UART A, UART B, the multiplexer of UART A.
+constexpr int kUartA = 1;
+constexpr int kUartB = 2;
+constexpr int kPortSelect = 4;
+int uartsOfDesign(const char* design);
+
 // Sends bytes to the camera; the bytes handed over, 0 when the UART is
 // stopped, -1 for a channel the design has no UART for.
 int uartWrite(BoardState& board, int board_index, int channel, const std::uint8_t* bytes,
