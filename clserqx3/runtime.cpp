@@ -1,5 +1,7 @@
 #include "runtime.h"
 
+#include <mutex>
+
 namespace qx::clser {
 namespace {
 
@@ -40,7 +42,15 @@ QxBoard openBoard(int boardIndex) {
   contracts::resolveRuntimeEntries(module, resolved);
   for (RuntimeEntry e : kCalled)
     if (!resolved.has(e)) return nullptr;
-  table() = resolved;
+  {
+    // Bound once: the library is never released, so every later binding
+    // finds the same addresses, and open ports read the table unguarded.
+    static std::mutex lock;
+    static bool bound = false;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!bound) table() = resolved;
+    bound = true;
+  }
   return rt<InitializeMultiquorlexFn>(RuntimeEntry::initialize_multiquorlex)(boardIndex);
 }
 
