@@ -19,8 +19,8 @@ constexpr int kOpeningRate = 9600;
 // Loads the design the board runs; on a board that runs none, loads our own
 // serial design and puts it into the FPGA. Null when the name does not fit
 // the name buffer or the design cannot be loaded.
-QxDesign bindBoardDesign(SerialPort& record, bool& configured) {
-  configured = false;
+QxDesign bindBoardDesign(SerialPort& record, bool* configured = nullptr) {
+  if (configured != nullptr) *configured = false;
   const char* name = rt<GetDesignNameFn>(RuntimeEntry::GetDesignName)(record.board);
   const bool boardHasDesign = name != nullptr;
   if (!boardHasDesign) name = kOwnDesign;
@@ -32,7 +32,7 @@ QxDesign bindBoardDesign(SerialPort& record, bool& configured) {
     rt<SetClkFn>(RuntimeEntry::set_plx_clk)(record.board, design, kPlxClkMhz);
     rt<SetClkFn>(RuntimeEntry::set_fpga_clk)(record.board, design, kFpgaClkMhz);
     rt<ConfigureFpgaFn>(RuntimeEntry::configure_fpga)(record.board, design);
-    configured = true;
+    if (configured != nullptr) *configured = true;
   }
   return design;
 }
@@ -67,8 +67,7 @@ int openPort(int serialIndex, SerialPort*& out) {
   record->board = board;
   record->serialIndex = serialIndex;
   record->portInBoard = serialIndex % 2;
-  bool configured = false;
-  record->design = bindBoardDesign(*record, configured);
+  record->design = bindBoardDesign(*record);
   if (record->design == nullptr) {
     releaseRecord(record);
     return CLSER_ERR_NO_DESIGN;
@@ -116,7 +115,7 @@ void rebindDesign(SerialPort& record) {
   AccessLock lock(record.board);
   if (record.design != nullptr) rt<UnloadDesignFn>(RuntimeEntry::unload_design)(record.design);
   bool configured = false;
-  record.design = bindBoardDesign(record, configured);
+  record.design = bindBoardDesign(record, &configured);
   if (record.design == nullptr) {
     // The old handles died with the old design: until a design is bound
     // again, register writes are skipped.
