@@ -1,0 +1,99 @@
+// The Camera Link functions that need no open port.
+#include "clserqx3.h"
+#include "runtime.h"
+
+#include <cstdio>
+#include <cstring>
+
+using namespace qx::clser;
+
+namespace {
+
+constexpr const char* kManufacturer = "Corvane";
+constexpr int kMaxProbedBoards = 8;
+constexpr CLUINT32 kSupportedRates = CL_BAUDRATE_9600 | CL_BAUDRATE_19200 | CL_BAUDRATE_38400 |
+                                     CL_BAUDRATE_57600 | CL_BAUDRATE_115200;
+
+struct ErrorText {
+  CLINT32 code;
+  const char* text;
+};
+
+const ErrorText kErrorTexts[] = {
+    {CL_ERR_NO_ERR, "Function returned successfully."},
+    {CL_ERR_BUFFER_TOO_SMALL, "User buffer not large enough to hold data."},
+    {CL_ERR_MANU_DOES_NOT_EXIST, "The requested manufacturer's DLL does not exist on your system."},
+    {CL_ERR_PORT_IN_USE, "Port is valid but cannot be opened because it is in use."},
+    {CL_ERR_TIMEOUT, "Operation not completed within specified timeout period."},
+    {CL_ERR_INVALID_INDEX, "Not a valid index."},
+    {CL_ERR_INVALID_REFERENCE, "The serial reference is not valid."},
+    {CL_ERR_ERROR_NOT_FOUND, "Could not find the error description for this error code."},
+    {CL_ERR_BAUD_RATE_NOT_SUPPORTED, "Requested baud rate not supported by this interface."},
+    {CL_ERR_OUT_OF_MEMORY, "System is out of memory and could not perform required actions."},
+    {CL_ERR_UNABLE_TO_LOAD_DLL,
+     "The DLL was unable to load due to a lack of memory or because it does not export all "
+     "required functions."},
+    {CL_ERR_FUNCTION_NOT_FOUND, "Function does not exist in the manufacturer's library."},
+    {CLSER_ERR_NO_BOARD, "The board cannot be opened."},
+    {CLSER_ERR_NO_DESIGN, "The serial design cannot be loaded on the board."},
+};
+
+// Copies `text` with its terminating zero when `*size` bytes hold it; sets
+// `*size` to the bytes needed either way.
+CLINT32 copyText(const char* text, CLINT8* out, CLUINT32* size) {
+  const auto needed = static_cast<CLUINT32>(std::strlen(text) + 1);
+  if (size == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+  const CLUINT32 room = *size;
+  *size = needed;
+  if (out == nullptr || room < needed) return CL_ERR_BUFFER_TOO_SMALL;
+  std::memcpy(out, text, needed);
+  return CL_ERR_NO_ERR;
+}
+
+}  // namespace
+
+CLSER_API CLINT32 clGetManufacturerInfo(CLINT8* manufacturerName, CLUINT32* bufferSize,
+                                        CLUINT32* version) {
+  if (version != nullptr) *version = CL_DLL_VERSION_1_1;
+  return copyText(kManufacturer, manufacturerName, bufferSize);
+}
+
+CLSER_API CLINT32 clGetNumSerialPorts(CLUINT32* numSerialPorts) {
+  if (numSerialPorts == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+  *numSerialPorts = 0;
+  try {
+    CLUINT32 boards = 0;
+    // Boards count up to the first one that cannot be opened.
+    for (int index = 0; index < kMaxProbedBoards; ++index) {
+      const QxBoard board = openBoard(index);
+      if (board == nullptr) break;
+      rt<FreeQuorlexFn>(RuntimeEntry::free_quorlex)(board);
+      ++boards;
+    }
+    *numSerialPorts = 2 * boards;
+  } catch (...) {
+    return CL_ERR_OUT_OF_MEMORY;
+  }
+  return CL_ERR_NO_ERR;
+}
+
+CLSER_API CLINT32 clGetSerialPortIdentifier(CLUINT32 serialIndex, CLINT8* portID,
+                                            CLUINT32* bufferSize) {
+  // "corv" and one digit with its terminating zero.
+  if (bufferSize == nullptr || *bufferSize < 6 || portID == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+  if (serialIndex > 8) return CL_ERR_INVALID_INDEX;
+  std::snprintf(portID, 6, "corv%u", serialIndex);
+  return CL_ERR_NO_ERR;
+}
+
+CLSER_API CLINT32 clGetSupportedBaudRates(hSerRef, CLUINT32* baudRates) {
+  if (baudRates == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+  *baudRates = (*baudRates & ~CLUINT32{0xFF}) | kSupportedRates;
+  return CL_ERR_NO_ERR;
+}
+
+CLSER_API CLINT32 clGetErrorText(CLINT32 errorCode, CLINT8* errorText, CLUINT32* errorTextSize) {
+  for (const ErrorText& e : kErrorTexts)
+    if (e.code == errorCode) return copyText(e.text, errorText, errorTextSize);
+  return CL_ERR_ERROR_NOT_FOUND;
+}

@@ -1,0 +1,138 @@
+#include "port_open.h"
+
+#include "clserqx3.h"
+#include "port_select.h"
+#include "runtime.h"
+#include "uart_registers.h"
+
+#include <cstring>
+#include <new>
+
+namespace qx::clser {
+namespace {
+
+constexpr const char* kOwnDesign = "clser.hap";
+constexpr int kPlxClkMhz = 60;
+constexpr int kFpgaClkMhz = 100;
+constexpr int kOpeningRate = 9600;
+
+// Loads the design the board runs; on a board that runs none, loads our own
+// serial design and puts it into the FPGA. Null when the name does not fit
+// the name buffer or the design cannot be loaded.
+QxDesign bindBoardDesign(SerialPort& record, bool* configured = nullptr) {
+  if (configured != nullptr) *configured = false;
+  const char* name = rt<GetDesignNameFn>(RuntimeEntry::GetDesignName)(record.board);
+  const bool boardHasDesign = name != nullptr;
+  if (!boardHasDesign) name = kOwnDesign;
+  const std::size_t length = strnlen(name, kDesignNameSize);
+  if (length >= static_cast<std::size_t>(kDesignNameSize)) return nullptr;
+  std::memcpy(record.designName, name, length + 1);
+  QxDesign design = rt<LoadDesignFn>(RuntimeEntry::load_design)(record.board, record.designName);
+  if (design != nullptr && !boardHasDesign) {
+    rt<SetClkFn>(RuntimeEntry::set_plx_clk)(record.board, design, kPlxClkMhz);
+    rt<SetClkFn>(RuntimeEntry::set_fpga_clk)(record.board, design, kFpgaClkMhz);
+    rt<ConfigureFpgaFn>(RuntimeEntry::configure_fpga)(record.board, design);
+    if (configured != nullptr) *configured = true;
+  }
+  return design;
+}
+
+void releaseRecord(SerialPort* record) {
+  if (record->design != nullptr) rt<UnloadDesignFn>(RuntimeEntry::unload_design)(record->design);
+  if (record->board != nullptr) rt<FreeQuorlexFn>(RuntimeEntry::free_quorlex)(record->board);
+  platform::closeNamedMutex(record->mutex);
+  platform::closeSharedBlock(record->mapping);
+  delete record->uart;
+  delete record;
+}
+
+// Rate, parity and scaleIR of the record on the port's UART; the caller
+// holds the board access lock.
+void applySettings(SerialPort& record) {
+  programUart(record, record.baudRate);
+  writeParity(record, record.parity);
+  writeScaleIR(record);
+}
+
+}  // namespace
+
+int openPort(int serialIndex, SerialPort*& out) {
+  const QxBoard board = openBoard(serialIndex / 2);
+  if (board == nullptr) return CLSER_ERR_NO_BOARD;
+  auto* record = new (std::nothrow) SerialPort;
+  if (record == nullptr) {
+    rt<FreeQuorlexFn>(RuntimeEntry::free_quorlex)(board);
+    return CL_ERR_OUT_OF_MEMORY;
+  }
+  record->board = board;
+  record->serialIndex = serialIndex;
+  record->portInBoard = serialIndex % 2;
+  record->design = bindBoardDesign(*record);
+  if (record->design == nullptr) {
+    releaseRecord(record);
+    return CLSER_ERR_NO_DESIGN;
+  }
+  record->uart = new (std::nothrow) UartRegisters;
+  record->mutex = platform::openNamedMutex(kMutexName);
+  bool firstOpener = false;
+  record->mapping = platform::openSharedBlock(kSharedBlockName, kSharedSlots * sizeof(std::int32_t),
+                                              &firstOpener);
+  if (record->uart == nullptr || record->mutex == nullptr || record->mapping == nullptr) {
+    releaseRecord(record);
+    return CL_ERR_OUT_OF_MEMORY;
+  }
+  // The system hands the creator of the block zeroed memory: every board
+  // counts as switched to camera port A.
+  record->sharedSlots = static_cast<std::int32_t*>(platform::sharedBlockView(record->mapping));
+  lookUpRegisters(*record->uart, board, record->design);
+  record->uartLayout = record->uart->layout;
+
+  // The mutex before the access lock, and kept through both selections.
+  const bool shared = record->uartLayout == SharedUart;
+  if (shared) platform::lockNamedMutex(record->mutex);
+  {
+    AccessLock lock(board);
+    programUart(*record, kOpeningRate);
+    if (firstOpener) selectPortLocked(*record, 0, true);
+    selectPortLocked(*record, record->portInBoard, false);
+    record->parity = 0;
+    applySettings(*record);
+  }
+  if (shared) platform::unlockNamedMutex(record->mutex);
+  record->hwStatus = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(board);
+  out = record;
+  return CL_ERR_NO_ERR;
+}
+
+void closePort(SerialPort* record) {
+  if (record != nullptr) releaseRecord(record);
+}
+
+void rebindDesign(SerialPort& record) {
+  const int status = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(record.board);
+  if (status == record.hwStatus) return;
+  record.hwStatus = status;
+  AccessLock lock(record.board);
+  if (record.design != nullptr) rt<UnloadDesignFn>(RuntimeEntry::unload_design)(record.design);
+  bool configured = false;
+  record.design = bindBoardDesign(record, &configured);
+  if (record.design == nullptr) {
+    // The old handles died with the old design: until a design is bound
+    // again, register writes are skipped.
+    const std::int32_t layout = record.uart->layout;
+    *record.uart = UartRegisters{};
+    record.uart->board = record.board;
+    record.uart->layout = layout;
+    return;
+  }
+  // Handles and layout belong to the design they were looked up in.
+  lookUpRegisters(*record.uart, record.board, record.design);
+  record.uartLayout = record.uart->layout;
+  record.muxUnknown = true;
+  applySettings(record);
+  // Configuring our own design changes the status word once more; that
+  // change is ours and needs no second binding.
+  if (configured) record.hwStatus = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(record.board);
+}
+
+}  // namespace qx::clser

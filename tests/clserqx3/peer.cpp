@@ -1,0 +1,76 @@
+// Helper process of the serial library's tests: another application on the
+// same machine. "serve <index> [rate bit]" opens a port and then obeys
+// lines on its standard input:
+//   "rt <command>"  one round trip; prints "answer <text>"
+//   "read <ms>"     prints "reading", then reads with that time-out and
+//                   prints "read <status> <bytes>"
+//   "quit"          closes the port and ends
+// "noruntime" prints the port count and the opening status of indices 0 to
+// 7, for a copy of this program that lies where no board runtime is.
+#include "clserqx3.h"
+#include "round_trip.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void say(const std::string& line) {
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+int serve(unsigned index, unsigned rateBit) {
+  hSerRef port = nullptr;
+  int status = clSerialInit(index, &port);
+  if (status == CL_ERR_NO_ERR && rateBit != 0) status = clSetBaudRate(port, rateBit);
+  say("open " + std::to_string(status));
+  if (status != CL_ERR_NO_ERR) return 1;
+  char line[256];
+  while (std::fgets(line, sizeof line, stdin) != nullptr) {
+    std::string command = line;
+    while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
+      command.pop_back();
+    if (command.rfind("rt ", 0) == 0) {
+      say("answer " + qx::test::roundTrip(port, command.substr(3)));
+    } else if (command.rfind("read ", 0) == 0) {
+      say("reading");
+      char buffer[64];
+      CLUINT32 size = sizeof buffer;
+      const int r =
+          clSerialRead(port, buffer, &size, static_cast<CLUINT32>(std::atoi(command.c_str() + 5)));
+      say("read " + std::to_string(r) + " " + std::to_string(size));
+    } else if (command == "quit") {
+      break;
+    }
+  }
+  clSerialClose(port);
+  say("closed");
+  return 0;
+}
+
+int noRuntime() {
+  CLUINT32 ports = 99;
+  clGetNumSerialPorts(&ports);
+  std::string line = "ports " + std::to_string(ports) + " init";
+  for (unsigned i = 0; i < 8; ++i) {
+    hSerRef port = reinterpret_cast<hSerRef>(&ports);
+    line += " " + std::to_string(clSerialInit(i, &port));
+    if (port != reinterpret_cast<hSerRef>(&ports)) line += "(ref changed)";
+  }
+  say(line);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "serve") == 0)
+    return serve(static_cast<unsigned>(std::atoi(argv[2])),
+                 argc >= 4 ? static_cast<unsigned>(std::atoi(argv[3])) : 0);
+  if (argc >= 2 && std::strcmp(argv[1], "noruntime") == 0) return noRuntime();
+  std::fprintf(stderr, "usage: clser_peer serve <index> [rate bit] | noruntime\n");
+  return 2;
+}

@@ -1,0 +1,183 @@
+// Several processes on one simulated machine: the multiplexer state shared
+// through the named block and mutex, and processes that die while they hold
+// them.
+#include "child_process.h"
+#include "round_trip.h"
+#include "serial_fixture.h"
+
+#include "platform/named_objects.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace qx::test {
+namespace {
+
+class Processes : public SerialTest {
+ protected:
+  Processes() { sim("board0.design = single_uart.hap\n"); }
+
+  // Starts a peer that serves `index` at 115200 bit/s.
+  void serve(ChildProcess& peer, unsigned index) {
+    ASSERT_TRUE(peer.start(programFile("clser_peer"),
+                           {"serve", std::to_string(index), std::to_string(CL_BAUDRATE_115200)}));
+    ASSERT_EQ(peer.readLine(), "open 0");
+  }
+};
+
+TEST_F(Processes, TwoProcessesAlternateOnPortsAAndB) {
+  ChildProcess peerA, peerB;
+  serve(peerA, 0);
+  serve(peerB, 1);
+  constexpr int kTurns = 25;
+  for (int turn = 0; turn < kTurns; ++turn) {
+    for (int port = 0; port < 2; ++port) {
+      ChildProcess& peer = port == 0 ? peerA : peerB;
+      const std::string id = port == 0 ? "SIMCAM 0A" : "SIMCAM 0B";
+      markJournal("turn " + std::to_string(port));
+      peer.writeLine("rt ID?");
+      ASSERT_EQ(peer.readLine(), "answer " + id) << "turn " << turn;
+      peer.writeLine("rt SET TURN " + std::to_string(turn));
+      ASSERT_EQ(peer.readLine(), "answer OK");
+      peer.writeLine("rt GET TURN");
+      ASSERT_EQ(peer.readLine(), "answer TURN " + std::to_string(turn));
+      ASSERT_EQ(slots().at(0), port);
+    }
+  }
+  peerA.writeLine("quit");
+  peerB.writeLine("quit");
+  EXPECT_EQ(peerA.readLine(), "closed");
+  EXPECT_EQ(peerB.readLine(), "closed");
+  EXPECT_EQ(peerA.wait(), 0);
+  EXPECT_EQ(peerB.wait(), 0);
+
+  // In every turn the first transfer switched the multiplexer, before its
+  // bytes went out; the other five transfers of the turn wrote nothing.
+  const std::vector<std::string> lines = journal();
+  int turns = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("turn ", 0) != 0) continue;
+    ++turns;
+    const std::string port = lines[i].substr(5);
+    std::vector<std::string> segment;
+    for (std::size_t j = i + 1; j < lines.size() && lines[j].rfind("turn ", 0) != 0; ++j)
+      segment.push_back(lines[j]);
+    const std::vector<std::string> writes = matching(segment, "RegisterWrite");
+    ASSERT_EQ(writes, std::vector<std::string>{"RegisterWrite(0, AARS232PortSelect, " + port + ")"})
+        << "turn " << turns;
+    const auto firstSend = std::find_if(segment.begin(), segment.end(), [](const std::string& l) {
+      return l.rfind("UIQR_writeBuffer", 0) == 0;
+    });
+    EXPECT_LT(std::find(segment.begin(), segment.end(), writes[0]), firstSend);
+    EXPECT_EQ(matching(segment, "UIQR_writeBuffer").size(), 3u);
+  }
+  EXPECT_EQ(turns, 2 * kTurns);
+  EXPECT_EQ(journal("camera 0A: GET TURN").size(), static_cast<std::size_t>(kTurns));
+  EXPECT_EQ(journal("camera 0B: GET TURN").size(), static_cast<std::size_t>(kTurns));
+}
+
+TEST_F(Processes, ProcessKilledInsideATransferFreesTheMutex) {
+  ChildProcess peer;
+  serve(peer, 0);
+  // The peer holds the mutex from its selection to the end of its read.
+  peer.writeLine("read 60000");
+  ASSERT_EQ(peer.readLine(), "reading");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+  std::atomic<bool> acquired{false};
+  std::thread waiter([&] {
+    platform::NamedMutexHandle m = platform::openNamedMutex("clsermutex");
+    platform::lockNamedMutex(m);
+    acquired = true;
+    platform::unlockNamedMutex(m);
+    platform::closeNamedMutex(m);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(acquired) << "the peer should hold the mutex during its read";
+
+  peer.kill();
+  peer.wait();
+  for (int i = 0; i < 1000 && !acquired; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(acquired);
+  waiter.join();
+
+  hSerRef b = open(1);
+  EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
+  clSerialClose(b);
+}
+
+TEST_F(Processes, BlockOfAKilledLastUserStartsAgainFromZeros) {
+  {
+    ChildProcess peer;
+    serve(peer, 1);  // slot 0 now shows camera port B
+    peer.writeLine("rt ID?");
+    ASSERT_EQ(peer.readLine(), "answer SIMCAM 0B");
+    peer.kill();
+    peer.wait();
+  }
+  // Were the block still there, the slot would show B and nothing would be
+  // written; a first opener forces A, then selects B.
+  clearJournal();
+  hSerRef b = open(1);
+  EXPECT_EQ(journal("RegisterWrite(0, AARS232PortSelect"),
+            (std::vector<std::string>{"RegisterWrite(0, AARS232PortSelect, 0)",
+                                      "RegisterWrite(0, AARS232PortSelect, 1)"}));
+  EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
+  clSerialClose(b);
+}
+
+TEST_F(Processes, WithoutTheBoardRuntimeThereAreNoPorts) {
+  // A copy of a client and the library in a folder without the runtime.
+  const std::string folder = dir().file("noruntime");
+  ASSERT_TRUE(makeDir(folder));
+  const std::string sep(1, pathSeparator());
+#if defined(_WIN32)
+  const std::string library = "clserqx3.dll";
+  const std::string program = "clser_peer.exe";
+#else
+  const std::string library = "libclserqx3.so";
+  const std::string program = "clser_peer";
+#endif
+  ASSERT_TRUE(copyFile(binDir() + sep + library, folder + sep + library));
+  ASSERT_TRUE(copyFile(programFile("clser_peer"), folder + sep + program));
+  makeExecutable(folder + sep + program);
+  ChildProcess peer;
+  ASSERT_TRUE(peer.start(folder + sep + program, {"noruntime"}));
+  EXPECT_EQ(peer.readLine(), "ports 0 init -1 -1 -1 -1 -1 -1 -1 -1");
+  EXPECT_EQ(peer.wait(), 0);
+}
+
+TEST_F(Processes, TerminalToolTalksToTheCameras) {
+  ChildProcess tool;
+  ASSERT_TRUE(tool.start(programFile("clser_term"),
+                         {"1", "--rate", "115200", "ID?", "SET X 1", "GET X", "BOGUS"}));
+  EXPECT_EQ(tool.readLine(), "SIMCAM 0B");
+  EXPECT_EQ(tool.readLine(), "OK");
+  EXPECT_EQ(tool.readLine(), "X 1");
+  EXPECT_EQ(tool.readLine(), "ERR");
+  EXPECT_EQ(tool.wait(), 0);
+
+  ChildProcess typed;
+  ASSERT_TRUE(typed.start(programFile("clser_term"), {"0"}));
+  typed.writeLine("ID?");
+  EXPECT_EQ(typed.readLine(), "SIMCAM 0A");
+  typed.writeLine("quit");
+  EXPECT_EQ(typed.wait(), 0);
+
+  ChildProcess list;
+  ASSERT_TRUE(list.start(programFile("clser_term"), {"--list"}));
+  EXPECT_EQ(list.readLine(), "2 serial port(s)");
+  EXPECT_EQ(list.readLine(), "0: corv0 (board 0, camera port A)");
+  EXPECT_EQ(list.readLine(), "1: corv1 (board 0, camera port B)");
+  EXPECT_EQ(list.wait(), 0);
+
+  ChildProcess absent;
+  ASSERT_TRUE(absent.start(programFile("clser_term"), {"2", "ID?"}));
+  EXPECT_EQ(absent.wait(), 1);
+}
+
+}  // namespace
+}  // namespace qx::test

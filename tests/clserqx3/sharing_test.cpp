@@ -1,0 +1,121 @@
+// The camera-port multiplexer of single-UART designs and its state in the
+// shared block, within one process.
+#include "round_trip.h"
+#include "serial_fixture.h"
+
+#include <thread>
+
+namespace qx::test {
+namespace {
+
+class Sharing : public SerialTest {
+ protected:
+  Sharing() { sim("boards = 2\nboard0.design = single_uart.hap\nboard1.design = clser.hap\n"); }
+};
+
+TEST_F(Sharing, FirstOpenerOfBoard1PortB) {
+  hSerRef port = open(3);
+  EXPECT_EQ(journal("RegisterWrite(1, AARS232PortSelect"),
+            (std::vector<std::string>{"RegisterWrite(1, AARS232PortSelect, 0)",
+                                      "RegisterWrite(1, AARS232PortSelect, 1)"}));
+  EXPECT_TRUE(journal("RegisterWrite(0,").empty());
+  const std::vector<int> s = slots();
+  ASSERT_EQ(s.size(), 8u);
+  EXPECT_EQ(s[0], 0);
+  EXPECT_EQ(s[1], 1);
+  EXPECT_EQ(roundTrip(port, "ID?"), "SIMCAM 1B");
+  clSerialClose(port);
+}
+
+TEST_F(Sharing, MultiplexerSwitchesOnlyWhenThePortChanges) {
+  hSerRef a = open(0);
+  hSerRef b = open(1);
+  clearJournal();
+  const struct {
+    hSerRef port;
+    const char* answer;
+    int switches;
+  } steps[] = {{b, "SIMCAM 0B", 0}, {a, "SIMCAM 0A", 1}, {a, "SIMCAM 0A", 0},
+               {b, "SIMCAM 0B", 1}, {b, "SIMCAM 0B", 0}, {a, "SIMCAM 0A", 1}};
+  for (const auto& step : steps) {
+    clearJournal();
+    EXPECT_EQ(roundTrip(step.port, "ID?"), step.answer);
+    EXPECT_EQ(journal("RegisterWrite(0, AARS232PortSelect").size(),
+              static_cast<std::size_t>(step.switches))
+        << step.answer;
+    EXPECT_EQ(slots().at(0), step.port == a ? 0 : 1);
+    // Nothing but the switch touches registers or the access lock.
+    EXPECT_EQ(journal("RegisterWrite").size(), static_cast<std::size_t>(step.switches));
+    EXPECT_EQ(journal("GetAccessPointer").size(), static_cast<std::size_t>(step.switches));
+  }
+  clSerialClose(a);
+  clSerialClose(b);
+}
+
+TEST_F(Sharing, RatesAreSharedByBothPortsOfOneUart) {
+  hSerRef a = open(0);
+  hSerRef b = open(1);
+  ASSERT_EQ(clSetBaudRate(b, CL_BAUDRATE_57600), CL_ERR_NO_ERR);
+  EXPECT_EQ(registerValue(0, "AARS232Baud"), 1041);
+  EXPECT_EQ(roundTrip(a, "ID?"), "SIMCAM 0A");
+  clSerialClose(a);
+  clSerialClose(b);
+}
+
+TEST_F(Sharing, BlockStartsAgainAfterTheLastClose) {
+  hSerRef b = open(1);
+  hSerRef a = open(0);  // not first: the slot says B, so it switches
+  EXPECT_EQ(slots().at(0), 0);
+  EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
+  EXPECT_EQ(slots().at(0), 1);
+  clSerialClose(a);
+  // One user left: the block and its slot stay.
+  EXPECT_EQ(slots().at(0), 1);
+  clSerialClose(b);
+  EXPECT_TRUE(slots().empty());
+
+  // A new first opener finds zeros and forces port A before its own
+  // selection; a block that had survived would have shown B already.
+  clearJournal();
+  hSerRef again = open(1);
+  EXPECT_EQ(journal("RegisterWrite(0, AARS232PortSelect"),
+            (std::vector<std::string>{"RegisterWrite(0, AARS232PortSelect, 0)",
+                                      "RegisterWrite(0, AARS232PortSelect, 1)"}));
+  clSerialClose(again);
+}
+
+TEST_F(Sharing, ConcurrentOpeningsAndTransfersKeepSlotAndMultiplexerInStep) {
+  // One thread opens and closes port A over and over while another talks
+  // on port B: the opening takes the mutex before the board access lock, as
+  // the transfers do, so neither can wait for the other forever.
+  hSerRef b = open(1);
+  std::thread opener([this] {
+    for (int i = 0; i < 15; ++i) {
+      hSerRef a = nullptr;
+      ASSERT_EQ(clSerialInit(0, &a), CL_ERR_NO_ERR);
+      char command[] = "ID?\r";
+      CLUINT32 size = 4;
+      EXPECT_EQ(clSerialWrite(a, command, &size, 100), CL_ERR_NO_ERR);
+      clSerialClose(a);
+    }
+  });
+  for (int i = 0; i < 30; ++i) {
+    char command[] = "ID?\r";
+    CLUINT32 size = 4;
+    EXPECT_EQ(clSerialWrite(b, command, &size, 100), CL_ERR_NO_ERR);
+    char answer[16];
+    size = sizeof answer;
+    const int status = clSerialRead(b, answer, &size, 5);
+    EXPECT_TRUE(status == CL_ERR_NO_ERR || status == CL_ERR_TIMEOUT);
+  }
+  opener.join();
+  // Every switch wrote register and slot together.
+  EXPECT_EQ(slots().at(0), registerValue(0, "AARS232PortSelect"));
+  EXPECT_EQ(clFlushPort(b), CL_ERR_NO_ERR);  // answers left over from the race
+  EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
+  EXPECT_EQ(registerValue(0, "AARS232PortSelect"), 1);
+  clSerialClose(b);
+}
+
+}  // namespace
+}  // namespace qx::test
