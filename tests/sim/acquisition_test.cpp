@@ -68,14 +68,17 @@ TEST_F(AcqSim, FreeRunningRefusesSoftwareTriggers) {
   EXPECT_EQ(trigger(0), ACQSIM_ERR_NOT_ACQUIRING);
 }
 
-TEST_F(AcqSim, GetImageExSelector230PollsWithTimeoutZeroAndWaitsOtherwise) {
+TEST_F(AcqSim, GetImageExPollsWithTimeoutZeroAndWaitsLikeTheEventEntryOtherwise) {
   auto getImageEx = entry<PxGetImageExFn>("Px_getImageEx");
   void* memory = allocMem(640 * 480, 4);
   ASSERT_EQ(acquire(0, 0, ACQSIM_MODE_SOFTWARE_TRIGGER, memory), 0);
   EXPECT_EQ(getImageEx(px_, 230, 1, 0, 0, memory), 0);  // nothing yet, no wait
   EXPECT_EQ(getImageEx(px_, 230, 1, 0, 50, memory), ACQSIM_ERR_TIMEOUT);
+  auto eventEx = entry<PxGetLastPicNumberEventExFn>("Px_getLastPicNumberEventEx");
+  EXPECT_EQ(eventEx(px_, 1, 0, 50, memory, nullptr), ACQSIM_ERR_TIMEOUT);
   ASSERT_EQ(trigger(0), 0);
   EXPECT_EQ(getImageEx(px_, 230, 1, 0, 5000, memory), 1);
+  EXPECT_EQ(eventEx(px_, 1, 0, 5000, memory, nullptr), 1);
   EXPECT_EQ(getImageEx(px_, 231, 1, 0, 0, memory), ACQSIM_ERR_SELECTOR);
   // The null memory means the port's own, as the port-based calls pass it.
   EXPECT_EQ(getImageEx(px_, 230, 1, 0, 0, nullptr), 1);
