@@ -62,7 +62,6 @@ TEST_F(AcqSim, ErrorsArePerHandleWithTexts) {
 }
 
 TEST_F(AcqSim, ForeignOrNullHandlesAreRefused) {
-  Px_Struct foreign{};
   EXPECT_EQ(entry<PxGetLastErrorNumberFn>("Px_getLastErrorNumber")(nullptr),
             ACQSIM_ERR_INVALID_HANDLE);
   EXPECT_EQ(entry<PxAllocMemExFn>("Px_AllocMemEx")(nullptr, 64, 2), nullptr);
@@ -73,7 +72,6 @@ TEST_F(AcqSim, ForeignOrNullHandlesAreRefused) {
   EXPECT_EQ(entry<PxGetSerialNumberFn>("Px_getSerialNumber")(reinterpret_cast<Px_Struct*>(block)),
             ACQSIM_ERR_INVALID_HANDLE);
   delete[] block;
-  (void)foreign;
 }
 
 TEST_F(AcqSim, AppletListStartsWithTheNameGivenBeforeInitialisation) {
