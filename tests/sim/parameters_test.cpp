@@ -5,11 +5,11 @@
 namespace qx::test {
 namespace {
 
-TEST_F(AcqSim, DefaultsAreAGreyVgaPictureAtOneHundredPerSecond) {
+TEST_F(AcqSim, DefaultsAreAGreyVgaPictureAtTwentyFivePerSecond) {
   EXPECT_EQ(get(ACQSIM_PARAM_WIDTH), 640);
   EXPECT_EQ(get(ACQSIM_PARAM_HEIGHT), 480);
   EXPECT_EQ(get(ACQSIM_PARAM_FORMAT), 8);
-  EXPECT_EQ(get(ACQSIM_PARAM_RATE), 100);
+  EXPECT_EQ(get(ACQSIM_PARAM_RATE), 25);
   EXPECT_EQ(get(ACQSIM_PARAM_TRIGGER_MODE, 1), ACQSIM_TRIGGER_FREE_RUN);
   EXPECT_EQ(get(ACQSIM_PARAM_PICTURE_SIZE), 640 * 480);
 }
@@ -20,7 +20,7 @@ TEST_F(AcqSim, ConfigurationSetsEveryPortAndBadValuesFallBack) {
     EXPECT_EQ(get(ACQSIM_PARAM_WIDTH, port), 320);
     EXPECT_EQ(get(ACQSIM_PARAM_HEIGHT, port), 200);
     EXPECT_EQ(get(ACQSIM_PARAM_FORMAT, port), 24);
-    EXPECT_EQ(get(ACQSIM_PARAM_RATE, port), 100);
+    EXPECT_EQ(get(ACQSIM_PARAM_RATE, port), 25);
     EXPECT_EQ(get(ACQSIM_PARAM_PICTURE_SIZE, port), 320 * 200 * 3);
   }
 }
