@@ -46,7 +46,8 @@ extern "C" {
 /* Read only, by picture number: preload the variable with a picture number
  * of the port's memory and get back that picture's tag, or its transfer
  * length in bytes. A picture no longer (or not yet) in the memory gives
- * ACQSIM_ERR_NO_PICTURE and leaves the variable as it was. */
+ * ACQSIM_ERR_NO_PICTURE and leaves the variable as it was; that failure is
+ * not stored as the handle's last error. */
 #define ACQSIM_PARAM_IMAGE_TAG 22000
 #define ACQSIM_PARAM_TRANSFER_LENGTH 5210
 

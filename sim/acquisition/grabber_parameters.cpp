@@ -53,10 +53,14 @@ int Grabber::setParameter(int parameter, const int* value, int port) {
   return result < 0 ? fail(result) : 0;
 }
 
+// The grabber library reads the tag and the length after every picture-number
+// call, with the result of that call preloaded, also when it is 0 or an
+// error. So a missing picture is answered without being stored as the last
+// error: the caller's own failure (a time-out, say) must stay readable.
 int Grabber::byPicture(const Port& port, int parameter, int* value) {
-  if (port.memory == nullptr || *value < 1) return fail(ACQSIM_ERR_NO_PICTURE);
+  if (port.memory == nullptr || *value < 1) return ACQSIM_ERR_NO_PICTURE;
   const MemoryRing::Slot& slot = port.memory->slotOf(*value);
-  if (slot.picture != *value) return fail(ACQSIM_ERR_NO_PICTURE);
+  if (slot.picture != *value) return ACQSIM_ERR_NO_PICTURE;
   *value = parameter == ACQSIM_PARAM_IMAGE_TAG ? slot.tag : slot.length;
   return 0;
 }

@@ -90,6 +90,11 @@ TEST_F(AcqSim, TagAndTransferLengthAreReadByPictureNumber) {
       entry<PxGetParameterFn>("Px_getParameter")(px_, ACQSIM_PARAM_TRANSFER_LENGTH, &value, 0),
       ACQSIM_ERR_NO_PICTURE);
   EXPECT_EQ(value, 1);
+  // The grabber library asks for these after every wait, with the wait's
+  // result preloaded: a missing picture must not hide the wait's failure.
+  EXPECT_EQ(wait(5, 0, 20, memory), ACQSIM_ERR_TIMEOUT);
+  EXPECT_EQ(get(ACQSIM_PARAM_IMAGE_TAG, 0, ACQSIM_ERR_TIMEOUT), ACQSIM_ERR_NO_PICTURE);
+  EXPECT_EQ(lastError(), ACQSIM_ERR_TIMEOUT);
   // After a stop the pictures can still be asked for.
   ASSERT_EQ(stop(0), 0);
   EXPECT_EQ(get(ACQSIM_PARAM_TRANSFER_LENGTH, 0, 4), 16 * 4);
