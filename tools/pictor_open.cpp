@@ -23,9 +23,9 @@ void printTrace() {
 
 int main(int argc, char** argv) {
 #if defined(_WIN32)
-  const char* applet = argc > 1 ? argv[1] : "applet_local.dll";
+  const char* applet = argc > 1 ? argv[1] : "applet_acqsim.dll";
 #else
-  const char* applet = argc > 1 ? argv[1] : "applet_local.so";
+  const char* applet = argc > 1 ? argv[1] : "applet_acqsim.so";
 #endif
   const int board = argc > 2 ? std::atoi(argv[2]) : 0;
 

@@ -212,3 +212,26 @@ TEST(InitConfig, FailedInitialisationOfTheFoundAppletKeepsItsError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InitConfig, ConfigurationSavedByAnAppletOpensAgain) {
+  Installation inst;
+  inst.add("applet_acqsim", "acqsim");
+  Px_Struct* first = Px_Init(qt::applet("applet_acqsim").c_str(), 0);
+  ASSERT_NE(first, nullptr);
+  int width = 512;
+  ASSERT_EQ(Px_setParameter(first, 6100, &width, 0), 0);
+  ASSERT_EQ(Px_saveConfig(first, inst.cfg.c_str()), 0);
+  Px_FreeGrabber(first);
+
+  Px_Struct* again = Px_InitConfig(inst.cfg.c_str(), 0);
+  ASSERT_NE(again, nullptr) << Px_getLastErrorDescription(nullptr);
+  int read = 0;
+  EXPECT_EQ(Px_getParameter(again, 6100, &read, 0), 0);
+  EXPECT_EQ(read, 512);  // the configuration was loaded into the new grabber
+  EXPECT_EQ(qt::maskedTrace()[0], "T : Px_Init(" + inst.found("acqsim") + ",0)");
+  Px_FreeGrabber(again);
+}
+
+}  // namespace
