@@ -1,12 +1,14 @@
 include(GoogleTest)
 
-# qx_test(<name> SOURCES ... LIBS ...)
+# qx_test(<name> SOURCES ... LIBS ... [LABELS ...] [RESOURCE_LOCK ...])
 # A GoogleTest program whose every test runs as its own process (ctest runs it
 # with a filter per test), so tests that touch process-wide state cannot see
 # each other. On win32 the program runs under Wine, which is slower: the
-# per-test time-out grows accordingly.
+# per-test time-out grows accordingly. Tests that share something outside the
+# process (the screen, for tests that take screenshots) name it in
+# RESOURCE_LOCK, and ctest runs them one at a time.
 function(qx_test name)
-  cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${QT_SOURCES})
   target_link_libraries(${name} PRIVATE ${QT_LIBS} GTest::gtest GTest::gtest_main qx_testsupport)
   if(WIN32)
@@ -14,9 +16,13 @@ function(qx_test name)
   else()
     set(timeout 60)
   endif()
+  set(lock)
+  if(QT_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK "${QT_RESOURCE_LOCK}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES TIMEOUT ${timeout} LABELS "${QT_LABELS}")
+    PROPERTIES TIMEOUT ${timeout} LABELS "${QT_LABELS}" ${lock})
 endfunction()

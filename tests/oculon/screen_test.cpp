@@ -68,7 +68,8 @@ TEST_F(ScreenTest, CallersBufferIsDrawnAndRepaintedAfterGrowing) {
 }
 
 TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
-  // 90 pixels wide: the displays, 100 pixels apart, do not overlap.
+  // The displays lie 100 pixels apart: their neighbours do not cover the
+  // 64 pixels checked.
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(CreateDisplay(8, 90, 120), i);
     ASSERT_EQ(SetBufferWidth(i, 64, 48), 64);
@@ -78,9 +79,11 @@ TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   for (int i : {0, 2}) ASSERT_EQ(DrawBuffer(i, picture.data(), i, "after"), 0);
   EXPECT_EQ(screenShows(GetWindowHandle(0), 64, 48, greyExpected), "");
   EXPECT_EQ(screenShows(GetWindowHandle(2), 64, 48, greyExpected), "");
-  ASSERT_NE(SetDisplayWidth(2, 80, 60), 0);
-  EXPECT_EQ(frameOf(GetWindowHandle(2)).width, 80);
-  ASSERT_NE(SetDisplayWidth(2, 90, 120), 0);
+  // The last display has nothing to its right to cover.
+  ASSERT_NE(SetDisplayWidth(2, 150, 60), 0);
+  EXPECT_EQ(frameOf(GetWindowHandle(2)).width, 150);
+  EXPECT_EQ(frameOf(GetWindowHandle(2)).height, 60);
+  ASSERT_NE(SetDisplayWidth(2, 150, 120), 0);
   EXPECT_EQ(screenShows(GetWindowHandle(2), 64, 48, greyExpected), "");
   const std::vector<uint8_t> dark = flatPicture(64, 48, 0x10);
   ASSERT_EQ(DrawBuffer(0, dark.data(), 5, "dark"), 0);
