@@ -142,7 +142,10 @@ bool createWindow(DisplayRecord& record) {
   std::snprintf(b.className, sizeof b.className, "%x",
                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(&record)));
   WNDCLASSA windowClass{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  // The display keeps its device context for the window's whole life and
+  // draws with it from two threads: a context of its own, not one of the
+  // system's shared cache.
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = b.instance;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -238,6 +241,8 @@ void setTitle(DisplayRecord& record, const char* title) {
 
 void draw(DisplayRecord& record) {
   drawLocked(record);
+  // Done when DrawBuffer returns, not batched for later.
+  GdiFlush();
 }
 
 bool boundingSize(DisplayRecord& record, int& width, int& height) {

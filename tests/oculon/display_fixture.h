@@ -70,11 +70,9 @@ inline std::string screenShows(OculonWindow window, int width, int height,
                                const std::function<uint32_t(int, int)>& expected) {
   std::string mismatch = "window not found";
   for (int attempt = 0; attempt < 40; ++attempt) {
-    Rect client = clientOf(window);
+    const Rect client = clientOf(window);
     if (client.width >= width && client.height >= height) {
-      client.width = width;
-      client.height = height;
-      const std::vector<uint32_t> shot = screenshot(client);
+      const std::vector<uint32_t> shot = screenshot(window, width, height);
       mismatch.clear();
       if (shot.size() != static_cast<size_t>(width) * height) {
         mismatch = "no screenshot";

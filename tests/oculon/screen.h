@@ -26,8 +26,11 @@ Rect clientOf(OculonWindow window);
 std::string titleOf(OculonWindow window);
 bool windowExists(OculonWindow window);
 
-// A screenshot of `area`: one 0xRRGGBB value per pixel, rows top first.
-std::vector<uint32_t> screenshot(const Rect& area);
+// A screenshot of the top-left width x height pixels of the window's client
+// area: one 0xRRGGBB value per pixel, rows top first. Taken from the screen
+// (X11) or from the window's device context (Windows, where that is what the
+// window system puts on the screen).
+std::vector<uint32_t> screenshot(OculonWindow window, int width, int height);
 
 // The screen's work area, as the system announces it.
 Rect workArea();

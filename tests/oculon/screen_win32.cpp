@@ -39,9 +39,10 @@ bool windowExists(OculonWindow window) {
   return IsWindow(window) != FALSE;
 }
 
-std::vector<uint32_t> screenshot(const Rect& area) {
+std::vector<uint32_t> screenshot(OculonWindow window, int width, int height) {
   std::vector<uint32_t> pixels;
-  HDC screen = GetDC(nullptr);
+  const Rect area{0, 0, width, height};
+  HDC screen = GetDC(window);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -64,7 +65,7 @@ std::vector<uint32_t> screenshot(const Rect& area) {
     DeleteObject(bitmap);
   }
   DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  ReleaseDC(window, screen);
   return pixels;
 }
 

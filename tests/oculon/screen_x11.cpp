@@ -77,8 +77,11 @@ bool windowExists(OculonWindow window) {
   return exists;
 }
 
-std::vector<uint32_t> screenshot(const Rect& area) {
+std::vector<uint32_t> screenshot(OculonWindow window, int width, int height) {
   Display* dpy = connection();
+  Rect area = clientOf(window);
+  area.width = width;
+  area.height = height;
   std::vector<uint32_t> pixels;
   XImage* image =
       XGetImage(dpy, DefaultRootWindow(dpy), area.x, area.y, static_cast<unsigned>(area.width),
