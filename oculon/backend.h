@@ -17,10 +17,12 @@ struct Backend {
   void (*close)(DisplayRecord& record);
   // Sets the window title; may wait for the window thread.
   void (*setTitle)(DisplayRecord& record, const char* title);
-  // Transfers the pixel source to the window: bufferWidth x bufferHeight,
-  // unscaled at the top-left corner, clipped to the drawing size. Called
-  // with record.lock held.
-  void (*draw)(DisplayRecord& record);
+  // Copies `bytes` bytes of a picture from `pixels` into the pixel source
+  // (nothing when they are the same memory) and transfers the pixel source
+  // to the window: bufferWidth x bufferHeight, unscaled at the top-left
+  // corner, clipped to the drawing size, rows rowStride() apart. Nothing is
+  // transferred unless record.readyToDraw(). Called with record.lock held.
+  void (*copyAndDraw)(DisplayRecord& record, const uint8_t* pixels, int64_t bytes);
   // Outer size of the parent window, or of the screen's work area when the
   // display has none. False when it cannot be read.
   bool (*boundingSize)(DisplayRecord& record, int& width, int& height);

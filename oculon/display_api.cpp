@@ -1,7 +1,6 @@
 // The exported functions: the slot table, numbering and picture copies are
 // the same on every system; windows and drawing go to the backend.
 #include <climits>
-#include <cstring>
 #include <new>
 
 #include "backend.h"
@@ -117,22 +116,20 @@ OC_API int SetBuffer(int index, void* buffer) {
 OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr || pixels == nullptr) return -1;
+  int64_t bytes = 0;
   {
     std::lock_guard<std::mutex> guard(record->lock);
+    bytes = qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth);
     // The display's own memory is sized for the creation size: a larger
     // picture would be copied past its end.
-    const int64_t bytes =
-        qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth);
     if (record->drawsOwnMemory() && bytes > record->imageMemorySize) return -1;
-    // After SetBuffer the caller may hand over the very buffer we draw from.
-    if (bytes > 0 && record->pixelSource != pixels) {
-      std::memcpy(record->pixelSource, pixels, static_cast<size_t>(bytes));
-    }
   }
+  // The title goes first: setting it may wait for the window thread, which
+  // must not find the record locked by us while it paints.
   windowSystem().setTitle(*record,
                           qx::oculon::pictureTitle(record->displayNumber, number, text).c_str());
   std::lock_guard<std::mutex> guard(record->lock);
-  if (record->readyToDraw()) windowSystem().draw(*record);
+  windowSystem().copyAndDraw(*record, static_cast<const uint8_t*>(pixels), bytes);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "backend.h"
 #include "display_table.h"
@@ -239,7 +240,11 @@ void setTitle(DisplayRecord& record, const char* title) {
   if (window != nullptr) SetWindowTextA(window, title);
 }
 
-void draw(DisplayRecord& record) {
+void copyAndDraw(DisplayRecord& record, const uint8_t* pixels, int64_t bytes) {
+  // After SetBuffer the caller may hand over the very buffer we draw from.
+  if (bytes > 0 && pixels != record.pixelSource) {
+    std::memcpy(record.pixelSource, pixels, static_cast<size_t>(bytes));
+  }
   drawLocked(record);
   // Done when DrawBuffer returns, not batched for later.
   GdiFlush();
@@ -272,7 +277,8 @@ OculonWindow window(DisplayRecord& record) {
   return record.backend->window.load();
 }
 
-const Backend kWin32 = {openWindow, closeWindow, setTitle, draw, boundingSize, resize, window};
+const Backend kWin32 = {openWindow,   closeWindow, setTitle, copyAndDraw,
+                        boundingSize, resize,      window};
 
 }  // namespace
 

@@ -70,21 +70,41 @@ void setTitleLocked(BackendWindow& b, const char* title) {
                   static_cast<int>(std::strlen(title)));
 }
 
-// Called with the record's lock held.
-void drawLocked(DisplayRecord& record) {
+// Converts the visible part of the pixel source and sends it to the window.
+// With `pixels`, a new picture is copied into the pixel source on the way,
+// row by row, so that each row is read from memory once for both the copy
+// and the conversion. Called with the record's lock held.
+void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t bytes = 0) {
   BackendWindow& b = *record.backend;
-  if (b.windowGone || !record.readyToDraw()) return;
+  const bool copying = pixels != nullptr && bytes > 0 && pixels != record.pixelSource;
+  int64_t copied = 0;
+  auto copyUpTo = [&](int64_t end) {
+    end = std::min(end, bytes);
+    if (end <= copied) return;
+    std::memcpy(record.pixelSource + copied, pixels + copied, static_cast<size_t>(end - copied));
+    copied = end;
+  };
   const int width = std::min(record.drawingWidth, record.bufferWidth);
   const int height = std::min(record.drawingHeight, record.bufferHeight);
-  if (width <= 0 || height <= 0) return;
-  if (!b.surface.reserve(b.display, b.visual, b.depth, width, height)) return;
-  b.layout->convert(record.pixelSource, rowStride(record.bufferWidth, record.bitDepth),
-                    record.bitDepth, b.surface.data(), b.surface.stride(), width, height);
-  b.surface.put(b.display, b.window, b.gc, width, height);
+  if (!b.windowGone && record.readyToDraw() && width > 0 && height > 0 &&
+      b.surface.reserve(b.display, b.visual, b.depth, width, height)) {
+    const int64_t stride = rowStride(record.bufferWidth, record.bitDepth);
+    const uint8_t* from = copying ? pixels : record.pixelSource;
+    uint8_t* target = b.surface.acquire(b.display);
+    const int64_t targetStride = b.surface.stride();
+    for (int y = 0; y < height; ++y) {
+      if (copying) copyUpTo((y + 1) * stride);
+      b.layout->convert(from + y * stride, stride, record.bitDepth, target + y * targetStride,
+                        targetStride, width, 1);
+    }
+    b.surface.put(b.display, b.window, b.gc, width, height);
+  }
+  if (copying) copyUpTo(bytes);
 }
 
 void handleEvent(DisplayRecord& record, XEvent& event) {
   BackendWindow& b = *record.backend;
+  b.surface.noteEvent(event);
   switch (event.type) {
     case Expose:
       // One repaint for a whole series of exposed rectangles.
@@ -274,13 +294,14 @@ void setTitle(DisplayRecord& record, const char* title) {
   BackendWindow& b = *record.backend;
   if (b.windowGone) return;
   setTitleLocked(b, title);
-  // Done when we return: anyone who asks the server next sees the title.
-  XSync(b.display, False);
-  handBackConnection(b);
+  // Not waited for: the server takes the title before anything we send
+  // later, and a round trip for every picture would cost more than the
+  // picture.
+  XFlush(b.display);
 }
 
-void draw(DisplayRecord& record) {
-  drawLocked(record);
+void copyAndDraw(DisplayRecord& record, const uint8_t* pixels, int64_t bytes) {
+  drawLocked(record, pixels, bytes);
   handBackConnection(*record.backend);
 }
 
@@ -340,7 +361,7 @@ OculonWindow window(DisplayRecord& record) {
   return b.windowGone ? OculonWindow{} : b.window;
 }
 
-const Backend kX11 = {openWindow, closeWindow, setTitle, draw, boundingSize, resize, window};
+const Backend kX11 = {openWindow, closeWindow, setTitle, copyAndDraw, boundingSize, resize, window};
 
 }  // namespace
 

@@ -27,6 +27,28 @@ class DisplayTest : public ::testing::Test {
   }
 };
 
+// The window's title once it equals `expected`, or the last one seen after
+// two seconds (an X server may answer another client before it took the
+// title that the library sent).
+inline std::string titleBecomes(OculonWindow window, const std::string& expected) {
+  std::string title;
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    title = titleOf(window);
+    if (title == expected) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return title;
+}
+
+// Closes every display when it goes out of scope: declared after a buffer
+// handed to SetBuffer, it closes the displays before the buffer goes away,
+// even when a test stops early.
+struct CloseDisplaysHere {
+  ~CloseDisplaysHere() {
+    for (int i = 0; i < 32; ++i) CloseDisplay(i);
+  }
+};
+
 // Grey ramp across the picture, shifted by two levels a row so that a
 // picture upside down or shifted shows.
 inline std::vector<uint8_t> greyPicture(int width, int height) {

@@ -28,12 +28,15 @@ TEST_P(CopySizeTest, CopiesTheRoundedPictureSizeAndNoMore) {
   const size_t room = c.bytes + 4096;
   std::vector<uint8_t> target(room, 0xaa);
   std::vector<uint8_t> picture(room, 0x55);
+  CloseDisplaysHere closer;
   ASSERT_EQ(SetBuffer(0, target.data()), 1);
   ASSERT_EQ(DrawBuffer(0, picture.data(), 1, "copy"), 0);
   const size_t copied = static_cast<size_t>(std::count(target.begin(), target.end(), 0x55));
   EXPECT_EQ(copied, c.bytes);
   EXPECT_EQ(target[c.bytes - 1], 0x55);
   EXPECT_EQ(target[c.bytes], 0xaa);
+  // The display draws from `target` until it is closed.
+  EXPECT_EQ(CloseDisplay(0), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CopySizeTest,
@@ -52,9 +55,15 @@ TEST_F(PicturesTest, TitleCarriesDisplayNumberPictureNumberAndText) {
   ASSERT_EQ(SetBufferWidth(0, 64, 32), 64);
   const std::vector<uint8_t> picture = greyPicture(64, 32);
   ASSERT_EQ(DrawBuffer(0, picture.data(), 42, "run"), 0);
-  EXPECT_EQ(titleOf(GetWindowHandle(0)), "Framegrabber Display 0 (000042) run");
+  {
+    const std::string want = "Framegrabber Display 0 (000042) run";
+    EXPECT_EQ(titleBecomes(GetWindowHandle(0), want), want);
+  }
   ASSERT_EQ(DrawBuffer(0, picture.data(), -7, nullptr), 0);
-  EXPECT_EQ(titleOf(GetWindowHandle(0)), "Framegrabber Display 0 (-000007) ");
+  {
+    const std::string want = "Framegrabber Display 0 (-000007) ";
+    EXPECT_EQ(titleBecomes(GetWindowHandle(0), want), want);
+  }
 }
 
 TEST_F(PicturesTest, LongTitlesAreCutTo127Characters) {
@@ -64,7 +73,7 @@ TEST_F(PicturesTest, LongTitlesAreCutTo127Characters) {
   const std::string text(300, 'x');
   ASSERT_EQ(DrawBuffer(0, picture.data(), 1, text.c_str()), 0);
   const std::string expected = ("Framegrabber Display 0 (000001) " + text).substr(0, 127);
-  EXPECT_EQ(titleOf(GetWindowHandle(0)), expected);
+  EXPECT_EQ(titleBecomes(GetWindowHandle(0), expected), expected);
 }
 
 TEST_F(PicturesTest, PictureLargerThanTheDisplaysOwnMemoryIsRefused) {
@@ -78,10 +87,12 @@ TEST_F(PicturesTest, PictureLargerThanTheDisplaysOwnMemoryIsRefused) {
   EXPECT_EQ(DrawBuffer(0, picture.data(), 9, "fits"), 0);
   // Memory of the caller's is the caller's to size.
   std::vector<uint8_t> own(64 * 65);
+  CloseDisplaysHere closer;
   ASSERT_EQ(SetBuffer(0, own.data()), 1);
   ASSERT_EQ(SetBufferWidth(0, 64, 65), 64);
   EXPECT_EQ(DrawBuffer(0, picture.data(), 10, "big"), 0);
   EXPECT_EQ(own, picture);
+  EXPECT_EQ(CloseDisplay(0), 0);
 }
 
 TEST_F(PicturesTest, NullPointersAndNegativeSizesAreRefused) {
@@ -95,7 +106,10 @@ TEST_F(PicturesTest, NullPointersAndNegativeSizesAreRefused) {
   ASSERT_EQ(SetBufferWidth(0, 16, 16), 16);
   const std::vector<uint8_t> picture = colourPicture(16, 16);
   EXPECT_EQ(DrawBuffer(0, picture.data(), 3, "ok"), 0);
-  EXPECT_EQ(titleOf(GetWindowHandle(0)), "Framegrabber Display 0 (000003) ok");
+  {
+    const std::string want = "Framegrabber Display 0 (000003) ok";
+    EXPECT_EQ(titleBecomes(GetWindowHandle(0), want), want);
+  }
 }
 
 }  // namespace

@@ -45,16 +45,19 @@ TEST_F(ScreenTest, PicturesWithoutSharedMemoryLookTheSame) {
 TEST_F(ScreenTest, NothingIsDrawnBeforeTheBufferSizeIsSet) {
   ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
   std::vector<uint8_t> target(200 * 150, 0x33);
+  CloseDisplaysHere closer;
   ASSERT_EQ(SetBuffer(0, target.data()), 1);
   const std::vector<uint8_t> picture = flatPicture(200, 150, 0x80);
   EXPECT_EQ(DrawBuffer(0, picture.data(), 1, "early"), 0);
   EXPECT_EQ(target[0], 0x33);
   EXPECT_EQ(screenShows(GetWindowHandle(0), 64, 64, [](int, int) { return kWhite; }), "");
+  EXPECT_EQ(CloseDisplay(0), 0);
 }
 
 TEST_F(ScreenTest, CallersBufferIsDrawnAndRepaintedAfterGrowing) {
   ASSERT_EQ(CreateDisplay(8, 300, 150), 0);
   std::vector<uint8_t> picture = greyPicture(256, 96);
+  CloseDisplaysHere closer;
   // The caller's buffer is drawn and also receives the copy: handing over
   // the same buffer copies it onto itself.
   ASSERT_EQ(SetBuffer(0, picture.data()), 1);
@@ -65,6 +68,7 @@ TEST_F(ScreenTest, CallersBufferIsDrawnAndRepaintedAfterGrowing) {
   ASSERT_NE(SetDisplayWidth(0, 300, 150), 0);
   // Only the window thread's repaint can have filled the grown area.
   EXPECT_EQ(screenShows(GetWindowHandle(0), 256, 96, greyExpected), "");
+  EXPECT_EQ(CloseDisplay(0), 0);
 }
 
 TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
@@ -88,7 +92,10 @@ TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   const std::vector<uint8_t> dark = flatPicture(64, 48, 0x10);
   ASSERT_EQ(DrawBuffer(0, dark.data(), 5, "dark"), 0);
   EXPECT_EQ(screenShows(GetWindowHandle(0), 64, 48, [](int, int) { return 0x101010u; }), "");
-  EXPECT_EQ(titleOf(GetWindowHandle(0)), "Framegrabber Display 0 (000005) dark");
+  {
+    const std::string want = "Framegrabber Display 0 (000005) dark";
+    EXPECT_EQ(titleBecomes(GetWindowHandle(0), want), want);
+  }
 }
 
 TEST_F(ScreenTest, ResizeWithoutOwnerIsClampedToTheWorkAreaLess16) {
