@@ -153,6 +153,9 @@ void PixelLayout::convert(const uint8_t* source, int64_t sourceStride, int bitDe
       }
     }
   }
+}
+
+void PixelLayout::finish() const {
 #if defined(OC_HAVE_SSSE3_PATH)
   // Streaming stores are complete before the server is told to read.
   _mm_sfence();

@@ -85,13 +85,13 @@ inline std::vector<uint8_t> flatPicture(int width, int height, uint8_t level) {
 }
 
 // Compares the top-left width x height pixels of the window's client area
-// with `expected` until they agree or two seconds passed (some systems show
-// drawing a little later). Returns "" or a description of the first
+// with `expected` until they agree or five seconds passed (some systems show
+// drawing a little later, and a busy machine makes that later still). Returns "" or a description of the first
 // mismatch.
 inline std::string screenShows(OculonWindow window, int width, int height,
                                const std::function<uint32_t(int, int)>& expected) {
   std::string mismatch = "window not found";
-  for (int attempt = 0; attempt < 40; ++attempt) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     const Rect client = clientOf(window);
     if (client.width >= width && client.height >= height) {
       const std::vector<uint32_t> shot = screenshot(window, width, height);
