@@ -48,34 +48,21 @@ void greyRow(const uint8_t* src, uint32_t* dst, int width, bool plainRgb, const 
 }
 
 #if defined(OC_HAVE_SSSE3_PATH)
-// The converted pixels go to the X server, not back to us: written past the
-// cache (streaming stores) where the row is aligned for it.
-inline bool streamable(const uint32_t* dst) {
-  return (reinterpret_cast<uintptr_t>(dst) & 15) == 0;
-}
-
 // Four pixels a shuffle; 16 bytes are loaded for 12, so the loop stops while
 // at least 6 pixels remain in the row.
 __attribute__((target("ssse3"))) int colourRowSsse3(const uint8_t* src, uint32_t* dst, int width) {
   const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
   int x = 0;
-  if (streamable(dst)) {
-    for (; x + 6 <= width; x += 4) {
-      const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
-      _mm_stream_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(in, spread));
-    }
-  } else {
-    for (; x + 6 <= width; x += 4) {
-      const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(in, spread));
-    }
+  for (; x + 6 <= width; x += 4) {
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(in, spread));
   }
   return x;
 }
 
 // Sixteen grey pixels at a time, each level copied into blue, green and red.
+// Plain stores: the server reads the image right after, best from the cache.
 int greyRowSse2(const uint8_t* src, uint32_t* dst, int width) {
-  if (!streamable(dst)) return 0;
   const __m128i rgb = _mm_set1_epi32(0x00ffffff);
   int x = 0;
   for (; x + 16 <= width; x += 16) {
@@ -83,10 +70,14 @@ int greyRowSse2(const uint8_t* src, uint32_t* dst, int width) {
     const __m128i lo = _mm_unpacklo_epi8(g, g);
     const __m128i hi = _mm_unpackhi_epi8(g, g);
     auto* out = reinterpret_cast<__m128i*>(dst + x);
-    _mm_stream_si128(out, _mm_and_si128(_mm_unpacklo_epi16(lo, lo), rgb));
-    _mm_stream_si128(out + 1, _mm_and_si128(_mm_unpackhi_epi16(lo, lo), rgb));
-    _mm_stream_si128(out + 2, _mm_and_si128(_mm_unpacklo_epi16(hi, hi), rgb));
-    _mm_stream_si128(out + 3, _mm_and_si128(_mm_unpackhi_epi16(hi, hi), rgb));
+    const __m128i p0 = _mm_and_si128(_mm_unpacklo_epi16(lo, lo), rgb);
+    const __m128i p1 = _mm_and_si128(_mm_unpackhi_epi16(lo, lo), rgb);
+    const __m128i p2 = _mm_and_si128(_mm_unpacklo_epi16(hi, hi), rgb);
+    const __m128i p3 = _mm_and_si128(_mm_unpackhi_epi16(hi, hi), rgb);
+    _mm_storeu_si128(out, p0);
+    _mm_storeu_si128(out + 1, p1);
+    _mm_storeu_si128(out + 2, p2);
+    _mm_storeu_si128(out + 3, p3);
   }
   return x;
 }
@@ -153,13 +144,6 @@ void PixelLayout::convert(const uint8_t* source, int64_t sourceStride, int bitDe
       }
     }
   }
-}
-
-void PixelLayout::finish() const {
-#if defined(OC_HAVE_SSSE3_PATH)
-  // Streaming stores are complete before the server is told to read.
-  _mm_sfence();
-#endif
 }
 
 }  // namespace qx::oculon

@@ -17,9 +17,6 @@ class PixelLayout {
   void convert(const uint8_t* source, int64_t sourceStride, int bitDepth, uint8_t* target,
                int64_t targetStride, int width, int height) const;
 
-  // To be called after converting and before the target is handed on.
-  void finish() const;
-
   uint32_t grey(uint8_t level) const { return grey_[level]; }
   uint32_t colour(uint8_t blue, uint8_t green, uint8_t red) const {
     return red_[red] | green_[green] | blue_[blue];

@@ -97,7 +97,6 @@ void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t 
       b.layout->convert(from + y * stride, stride, record.bitDepth, target + y * targetStride,
                         targetStride, width, 1);
     }
-    b.layout->finish();
     b.surface.put(b.display, b.window, b.gc, width, height);
   }
   if (copying) copyUpTo(bytes);
