@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "backend.h"
@@ -156,9 +158,10 @@ bool createWindow(DisplayRecord& record) {
   b.visual = DefaultVisual(dpy, screen);
   b.depth = DefaultDepth(dpy, screen);
   if (b.visual->c_class != TrueColor && b.visual->c_class != DirectColor) return false;
-  b.layout = new PixelLayout(static_cast<uint32_t>(b.visual->red_mask),
-                             static_cast<uint32_t>(b.visual->green_mask),
-                             static_cast<uint32_t>(b.visual->blue_mask));
+  b.layout = new (std::nothrow) PixelLayout(static_cast<uint32_t>(b.visual->red_mask),
+                                            static_cast<uint32_t>(b.visual->green_mask),
+                                            static_cast<uint32_t>(b.visual->blue_mask));
+  if (b.layout == nullptr) return false;
   const char* noShm = std::getenv("QUORLEX_DISPLAY_NO_SHM");
   b.surface.allowShm = noShm == nullptr || noShm[0] == '\0' || std::strcmp(noShm, "0") == 0;
 
@@ -261,7 +264,15 @@ bool openWindow(DisplayRecord& record) {
     record.backend = nullptr;
     return false;
   }
-  b->thread = std::thread(windowThread, &record);
+  try {
+    b->thread = std::thread(windowThread, &record);
+  } catch (const std::system_error&) {
+    close(b->wakePipe[0]);
+    close(b->wakePipe[1]);
+    delete b;
+    record.backend = nullptr;
+    return false;
+  }
   {
     std::unique_lock<std::mutex> wait(b->startLock);
     b->started.wait(wait, [b] { return b->start != BackendWindow::Start::Pending; });
