@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -135,7 +136,12 @@ void runEvents(DisplayRecord& record) {
   BackendWindow& b = *record.backend;
   pollfd fds[2] = {{ConnectionNumber(b.display), POLLIN, 0}, {b.wakePipe[0], POLLIN, 0}};
   for (;;) {
-    if (poll(fds, 2, -1) < 0 && errno != EINTR) break;
+    if (poll(fds, 2, -1) < 0) {
+      // The display lives until CloseDisplay whatever happens here: a
+      // failing poll is waited out, never taken as the end.
+      if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
     if (fds[1].revents != 0) {
       char drain[64];
       while (read(b.wakePipe[0], drain, sizeof drain) > 0) {
