@@ -114,12 +114,13 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     }
     case WM_PAINT: {
+      // Between BeginPaint and EndPaint the window's own context is clipped
+      // to the area to repaint: the caller must not draw a picture with it
+      // meanwhile.
+      std::lock_guard<std::mutex> guard(record->lock);
       PAINTSTRUCT paint;
       BeginPaint(window, &paint);
-      {
-        std::lock_guard<std::mutex> guard(record->lock);
-        drawLocked(*record);
-      }
+      drawLocked(*record);
       EndPaint(window, &paint);
       break;
     }
