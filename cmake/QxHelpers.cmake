@@ -4,9 +4,9 @@ include(GoogleTest)
 # A GoogleTest program whose every test runs as its own process (ctest runs it
 # with a filter per test), so tests that touch process-wide state cannot see
 # each other. On win32 the program runs under Wine, which is slower: the
-# per-test time-out grows accordingly. RESOURCE_LOCK names something the
-# tests share with other processes (the Windows registry of the Wine
-# prefix), so that ctest never runs two of them at once.
+# per-test time-out grows accordingly. Tests that share something outside the
+# process (the registry of the Wine prefix; the screen, for tests that take
+# screenshots) name it in RESOURCE_LOCK, and ctest runs them one at a time.
 function(qx_test name)
   cmake_parse_arguments(QT "" "" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${QT_SOURCES})

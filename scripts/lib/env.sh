@@ -15,11 +15,13 @@ start_wine_prefix() {
   fi
 }
 
-# A virtual X server for the display tests, unless one is given.
+# A virtual X server for the display tests, unless one is given. It must not
+# reset when its last client leaves: tests run in parallel and a reset refuses
+# the connections of the others for a moment.
 start_display() {
   if [ -z "${DISPLAY:-}" ]; then
     local n=$((90 + RANDOM % 100))
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     QX_XVFB_PID=$!
     export DISPLAY=":$n"
     trap 'kill $QX_XVFB_PID 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT

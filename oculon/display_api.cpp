@@ -1,0 +1,154 @@
+// The exported functions: the slot table, numbering and picture copies are
+// the same on every system; windows and drawing go to the backend.
+#include <climits>
+#include <new>
+
+#include "backend.h"
+#include "display_table.h"
+#include "image_layout.h"
+#include "oculon.h"
+#include "title.h"
+
+using qx::oculon::DisplayRecord;
+using qx::oculon::DisplayTable;
+using qx::oculon::windowSystem;
+
+namespace {
+
+// Window sizes beyond this are refused rather than handed to the system.
+constexpr int kMaxWindowSide = 32767;
+
+int createDisplay(int bitDepth, int width, int height, OculonWindow parent) {
+  using namespace qx::oculon;
+  if (!isSupportedDepth(bitDepth) || width < 1 || height < 1 || width > kMaxWindowSide ||
+      height > kMaxWindowSide || imageMemoryBytes(width, height, bitDepth) > INT_MAX) {
+    return -1;
+  }
+  DisplayTable& table = DisplayTable::instance();
+  const int slot = table.freeSlot();
+  if (slot < 0) return -1;
+
+  DisplayRecord* record = new (std::nothrow) DisplayRecord;
+  if (record == nullptr) return -1;
+  // The number counts the displays open now, not the slot: after a close a
+  // new display may share its number with one still open.
+  record->displayNumber = table.openCount();
+  record->bitDepth = bitDepth;
+  record->drawingWidth = width;
+  record->drawingHeight = height;
+  record->parent = parent;
+  table.pushToList(record);
+  bool opened = false;
+  try {
+    opened = windowSystem().open(*record);
+  } catch (...) {
+    opened = false;
+  }
+  if (!opened) {
+    table.removeFromList(record);
+    delete record;
+    return -1;
+  }
+  {
+    std::lock_guard<std::mutex> guard(record->lock);
+    record->pixelSource = record->imageMemory;
+  }
+  table.occupy(slot, record);
+  return slot;
+}
+
+DisplayRecord* recordAt(int index) {
+  return DisplayTable::instance().at(index);
+}
+
+}  // namespace
+
+extern "C" {
+
+OC_API int CreateDisplay(int bitDepth, int width, int height) {
+  return createDisplay(bitDepth, width, height, OculonWindow{});
+}
+
+OC_API int CreateDisplayEx(int bitDepth, int width, int height, OculonWindow parent) {
+  return createDisplay(bitDepth, width, height, parent);
+}
+
+OC_API int SetDisplayWidth(int index, int width, int height) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr) return -1;
+  if (width < 1 || height < 1) return 0;
+  int boundWidth = 0;
+  int boundHeight = 0;
+  if (!windowSystem().boundingSize(*record, boundWidth, boundHeight)) return 0;
+  // Each direction is clamped on its own; a tiny parent still leaves a
+  // window of one pixel.
+  if (width > boundWidth - 16) width = boundWidth - 16 > 0 ? boundWidth - 16 : 1;
+  if (height > boundHeight - 16) height = boundHeight - 16 > 0 ? boundHeight - 16 : 1;
+  {
+    std::lock_guard<std::mutex> guard(record->lock);
+    record->drawingWidth = width;
+    record->drawingHeight = height;
+  }
+  return windowSystem().resize(*record, width, height);
+}
+
+OC_API int SetBufferWidth(int index, int width, int height) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr) return -1;
+  if (width < 0 || height < 0 ||
+      qx::oculon::pictureBytes(width, height, record->bitDepth) > INT_MAX) {
+    return -1;
+  }
+  std::lock_guard<std::mutex> guard(record->lock);
+  record->bufferWidth = width;
+  record->bufferHeight = height;
+  return width;
+}
+
+OC_API int SetBuffer(int index, void* buffer) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr || buffer == nullptr) return -1;
+  std::lock_guard<std::mutex> guard(record->lock);
+  record->pixelSource = static_cast<uint8_t*>(buffer);
+  return 1;
+}
+
+OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr || pixels == nullptr) return -1;
+  int64_t bytes = 0;
+  {
+    std::lock_guard<std::mutex> guard(record->lock);
+    bytes = qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth);
+    // The display's own memory is sized for the creation size: a larger
+    // picture would be copied past its end.
+    if (record->drawsOwnMemory() && bytes > record->imageMemorySize) return -1;
+  }
+  // The title goes first: setting it may wait for the window thread, which
+  // must not find the record locked by us while it paints.
+  windowSystem().setTitle(*record,
+                          qx::oculon::pictureTitle(record->displayNumber, number, text).c_str());
+  std::lock_guard<std::mutex> guard(record->lock);
+  windowSystem().copyAndDraw(*record, static_cast<const uint8_t*>(pixels), bytes);
+  return 0;
+}
+
+OC_API int CloseDisplay(int index) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr) return -1;
+  DisplayTable& table = DisplayTable::instance();
+  // The window thread finds its record through the list until it has ended.
+  windowSystem().close(*record);
+  table.removeFromList(record);
+  const int open = table.release(index);
+  delete record;
+  return open;
+}
+
+OC_API OculonWindow GetWindowHandle(int index) {
+  DisplayRecord* record = recordAt(index);
+  if (record == nullptr) return OculonWindow{};
+  return windowSystem().window(*record);
+}
+
+}  // extern "C"

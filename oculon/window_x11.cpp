@@ -1,0 +1,389 @@
+// X11 backend: every display has its own X connection and a window thread
+// that owns the window and handles its events. The caller's thread draws on
+// the same connection; the record's lock keeps the two apart, and the
+// window thread sleeps in poll() on the connection and a wake-up pipe so
+// that it never blocks inside Xlib while holding the lock.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "backend.h"
+#include "errors_x11.h"
+#include "image_x11.h"
+#include "pixel_convert.h"
+#include "title.h"
+
+namespace qx::oculon {
+
+struct BackendWindow {
+  Display* display = nullptr;
+  Window window = 0;
+  bool windowGone = false;  // closed by the user or the window manager
+  GC gc = nullptr;
+  Visual* visual = nullptr;
+  int depth = 0;
+  PixelLayout* layout = nullptr;
+  x11::ImageSurface surface;
+  Atom deleteWindow = 0;
+  Atom netWmName = 0;
+  Atom utf8String = 0;
+  int wakePipe[2] = {-1, -1};
+  std::thread thread;
+  bool closing = false;  // guarded by the record's lock
+
+  // Start-up hand-shake between open() and the window thread.
+  std::mutex startLock;
+  std::condition_variable started;
+  enum class Start { Pending, Running, Failed } start = Start::Pending;
+};
+
+namespace {
+
+void wake(BackendWindow& b) {
+  const char byte = 1;
+  // A full pipe already means "wake up".
+  ssize_t ignored = write(b.wakePipe[1], &byte, 1);
+  (void)ignored;
+}
+
+// After the caller's thread used the connection: replies it waited for may
+// have pulled events into Xlib's queue, which poll() cannot see.
+void handBackConnection(BackendWindow& b) {
+  if (XQLength(b.display) > 0) wake(b);
+}
+
+void setTitleLocked(BackendWindow& b, const char* title) {
+  XStoreName(b.display, b.window, title);
+  XChangeProperty(b.display, b.window, b.netWmName, b.utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title),
+                  static_cast<int>(std::strlen(title)));
+}
+
+// Converts the visible part of the pixel source and sends it to the window.
+// With `pixels`, a new picture is copied into the pixel source on the way,
+// row by row, so that each row is read from memory once for both the copy
+// and the conversion. Called with the record's lock held.
+void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t bytes = 0) {
+  BackendWindow& b = *record.backend;
+  const bool copying = pixels != nullptr && bytes > 0 && pixels != record.pixelSource;
+  int64_t copied = 0;
+  auto copyUpTo = [&](int64_t end) {
+    end = std::min(end, bytes);
+    if (end <= copied) return;
+    std::memcpy(record.pixelSource + copied, pixels + copied, static_cast<size_t>(end - copied));
+    copied = end;
+  };
+  const int width = std::min(record.drawingWidth, record.bufferWidth);
+  const int height = std::min(record.drawingHeight, record.bufferHeight);
+  if (!b.windowGone && record.readyToDraw() && width > 0 && height > 0 &&
+      b.surface.reserve(b.display, b.visual, b.depth, width, height)) {
+    const int64_t stride = rowStride(record.bufferWidth, record.bitDepth);
+    const uint8_t* from = copying ? pixels : record.pixelSource;
+    uint8_t* target = b.surface.acquire(b.display);
+    const int64_t targetStride = b.surface.stride();
+    for (int y = 0; y < height; ++y) {
+      if (copying) copyUpTo((y + 1) * stride);
+      b.layout->convert(from + y * stride, stride, record.bitDepth, target + y * targetStride,
+                        targetStride, width, 1);
+    }
+    b.surface.put(b.display, b.window, b.gc, width, height);
+  }
+  if (copying) copyUpTo(bytes);
+}
+
+void handleEvent(DisplayRecord& record, XEvent& event) {
+  BackendWindow& b = *record.backend;
+  b.surface.noteEvent(event);
+  switch (event.type) {
+    case Expose:
+      // One repaint for a whole series of exposed rectangles.
+      if (event.xexpose.count == 0) drawLocked(record);
+      break;
+    case ConfigureNotify:
+      record.drawingWidth = event.xconfigure.width;
+      record.drawingHeight = event.xconfigure.height;
+      break;
+    case ClientMessage:
+      // Closed by the user: the window goes, the display stays open until
+      // CloseDisplay, as its slot and number are the application's.
+      if (static_cast<Atom>(event.xclient.data.l[0]) == b.deleteWindow && !b.windowGone) {
+        XDestroyWindow(b.display, b.window);
+        b.windowGone = true;
+      }
+      break;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == b.window) b.windowGone = true;
+      break;
+    default: break;
+  }
+}
+
+void runEvents(DisplayRecord& record) {
+  BackendWindow& b = *record.backend;
+  pollfd fds[2] = {{ConnectionNumber(b.display), POLLIN, 0}, {b.wakePipe[0], POLLIN, 0}};
+  for (;;) {
+    if (poll(fds, 2, -1) < 0) {
+      // The display lives until CloseDisplay whatever happens here: a
+      // failing poll is waited out, never taken as the end.
+      if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    if (fds[1].revents != 0) {
+      char drain[64];
+      while (read(b.wakePipe[0], drain, sizeof drain) > 0) {
+      }
+    }
+    std::lock_guard<std::mutex> guard(record.lock);
+    if (b.closing) break;
+    while (XPending(b.display) > 0) {
+      XEvent event;
+      XNextEvent(b.display, &event);
+      handleEvent(record, event);
+    }
+  }
+}
+
+bool createWindow(DisplayRecord& record) {
+  BackendWindow& b = *record.backend;
+  Display* dpy = b.display;
+  const int screen = DefaultScreen(dpy);
+  b.visual = DefaultVisual(dpy, screen);
+  b.depth = DefaultDepth(dpy, screen);
+  if (b.visual->c_class != TrueColor && b.visual->c_class != DirectColor) return false;
+  b.layout = new (std::nothrow) PixelLayout(static_cast<uint32_t>(b.visual->red_mask),
+                                            static_cast<uint32_t>(b.visual->green_mask),
+                                            static_cast<uint32_t>(b.visual->blue_mask));
+  if (b.layout == nullptr) return false;
+  const char* noShm = std::getenv("QUORLEX_DISPLAY_NO_SHM");
+  b.surface.allowShm = noShm == nullptr || noShm[0] == '\0' || std::strcmp(noShm, "0") == 0;
+
+  if (record.parent != 0) {
+    XWindowAttributes parentAttributes;
+    if (!XGetWindowAttributes(dpy, record.parent, &parentAttributes)) return false;
+  }
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = WhitePixel(dpy, screen);
+  attributes.event_mask = ExposureMask | StructureNotifyMask;
+  const int x = 100 * record.displayNumber;
+  const int y = 20 * record.displayNumber;
+  b.window =
+      XCreateWindow(dpy, RootWindow(dpy, screen), x, y, static_cast<unsigned>(record.drawingWidth),
+                    static_cast<unsigned>(record.drawingHeight), 0, CopyFromParent, InputOutput,
+                    CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  if (x11::syncAndTakeError(dpy) != 0 || b.window == 0) return false;
+
+  // Window managers place windows themselves unless told the position was
+  // asked for.
+  XSizeHints hints{};
+  hints.flags = USPosition | PPosition | USSize | PSize;
+  hints.x = x;
+  hints.y = y;
+  hints.width = record.drawingWidth;
+  hints.height = record.drawingHeight;
+  XSetWMNormalHints(dpy, b.window, &hints);
+  b.deleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(dpy, b.window, &b.deleteWindow, 1);
+  b.netWmName = XInternAtom(dpy, "_NET_WM_NAME", False);
+  b.utf8String = XInternAtom(dpy, "UTF8_STRING", False);
+  setTitleLocked(b, initialTitle(record.displayNumber).c_str());
+  if (record.parent != 0) XSetTransientForHint(dpy, b.window, record.parent);
+  b.gc = XCreateGC(dpy, b.window, 0, nullptr);
+
+  record.imageMemorySize =
+      imageMemoryBytes(record.drawingWidth, record.drawingHeight, record.bitDepth);
+  record.imageMemory =
+      static_cast<uint8_t*>(std::calloc(static_cast<size_t>(record.imageMemorySize), 1));
+  if (record.imageMemory == nullptr) return false;
+
+  XMapWindow(dpy, b.window);
+  return x11::syncAndTakeError(dpy) == 0;
+}
+
+// Releases what the window thread made; safe on a half-made window.
+void releaseWindow(DisplayRecord& record) {
+  BackendWindow& b = *record.backend;
+  if (b.display != nullptr) {
+    b.surface.release(b.display);
+    if (b.gc != nullptr) XFreeGC(b.display, b.gc);
+    if (b.window != 0 && !b.windowGone) XDestroyWindow(b.display, b.window);
+    x11::syncAndTakeError(b.display);
+    x11::unwatchErrors(b.display);
+    XCloseDisplay(b.display);
+    b.display = nullptr;
+  }
+  delete b.layout;
+  b.layout = nullptr;
+  std::free(record.imageMemory);
+  record.imageMemory = nullptr;
+}
+
+void reportStart(BackendWindow& b, BackendWindow::Start state) {
+  std::lock_guard<std::mutex> guard(b.startLock);
+  b.start = state;
+  b.started.notify_all();
+}
+
+void windowThread(DisplayRecord* record) {
+  BackendWindow& b = *record->backend;
+  b.display = XOpenDisplay(nullptr);
+  bool made = false;
+  if (b.display != nullptr) {
+    x11::watchErrors(b.display);
+    std::lock_guard<std::mutex> guard(record->lock);
+    made = createWindow(*record);
+  }
+  if (!made) {
+    std::fputs("ERR\n", stderr);
+    releaseWindow(*record);
+    reportStart(b, BackendWindow::Start::Failed);
+    return;
+  }
+  reportStart(b, BackendWindow::Start::Running);
+  runEvents(*record);
+  std::lock_guard<std::mutex> guard(record->lock);
+  releaseWindow(*record);
+}
+
+bool openWindow(DisplayRecord& record) {
+  // Connections are used by two threads of ours (never at the same time);
+  // Xlib must know before the first connection is made.
+  static const bool threadsReady = XInitThreads() != 0;
+  (void)threadsReady;
+  auto* b = new BackendWindow;
+  record.backend = b;
+  if (pipe2(b->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    delete b;
+    record.backend = nullptr;
+    return false;
+  }
+  try {
+    b->thread = std::thread(windowThread, &record);
+  } catch (const std::system_error&) {
+    close(b->wakePipe[0]);
+    close(b->wakePipe[1]);
+    delete b;
+    record.backend = nullptr;
+    return false;
+  }
+  {
+    std::unique_lock<std::mutex> wait(b->startLock);
+    b->started.wait(wait, [b] { return b->start != BackendWindow::Start::Pending; });
+  }
+  if (b->start == BackendWindow::Start::Running) return true;
+  b->thread.join();
+  close(b->wakePipe[0]);
+  close(b->wakePipe[1]);
+  delete b;
+  record.backend = nullptr;
+  return false;
+}
+
+void closeWindow(DisplayRecord& record) {
+  BackendWindow* b = record.backend;
+  {
+    std::lock_guard<std::mutex> guard(record.lock);
+    b->closing = true;
+  }
+  wake(*b);
+  b->thread.join();
+  close(b->wakePipe[0]);
+  close(b->wakePipe[1]);
+  delete b;
+  record.backend = nullptr;
+}
+
+void setTitle(DisplayRecord& record, const char* title) {
+  std::lock_guard<std::mutex> guard(record.lock);
+  BackendWindow& b = *record.backend;
+  if (b.windowGone) return;
+  setTitleLocked(b, title);
+  // Not waited for: the server takes the title before anything we send
+  // later, and a round trip for every picture would cost more than the
+  // picture.
+  XFlush(b.display);
+}
+
+void copyAndDraw(DisplayRecord& record, const uint8_t* pixels, int64_t bytes) {
+  drawLocked(record, pixels, bytes);
+  handBackConnection(*record.backend);
+}
+
+bool boundingSize(DisplayRecord& record, int& width, int& height) {
+  std::lock_guard<std::mutex> guard(record.lock);
+  BackendWindow& b = *record.backend;
+  Display* dpy = b.display;
+  bool known = false;
+  if (record.parent != 0) {
+    Window root;
+    int x, y;
+    unsigned w, h, border, depth;
+    if (XGetGeometry(dpy, record.parent, &root, &x, &y, &w, &h, &border, &depth) &&
+        x11::syncAndTakeError(dpy) == 0) {
+      width = static_cast<int>(w + 2 * border);
+      height = static_cast<int>(h + 2 * border);
+      known = true;
+    }
+  } else {
+    // The work area that a window manager announces, else the whole screen.
+    const int screen = DefaultScreen(dpy);
+    width = DisplayWidth(dpy, screen);
+    height = DisplayHeight(dpy, screen);
+    known = true;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    const Atom workArea = XInternAtom(dpy, "_NET_WORKAREA", True);
+    if (workArea != None &&
+        XGetWindowProperty(dpy, RootWindow(dpy, screen), workArea, 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 32 && count >= 4) {
+      const long* area = reinterpret_cast<const long*>(data);
+      width = static_cast<int>(area[2]);
+      height = static_cast<int>(area[3]);
+    }
+    if (data != nullptr) XFree(data);
+  }
+  handBackConnection(b);
+  return known;
+}
+
+int resize(DisplayRecord& record, int width, int height) {
+  std::lock_guard<std::mutex> guard(record.lock);
+  BackendWindow& b = *record.backend;
+  if (b.windowGone) return 0;
+  XResizeWindow(b.display, b.window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(b.display, False);
+  handBackConnection(b);
+  return 1;
+}
+
+OculonWindow window(DisplayRecord& record) {
+  std::lock_guard<std::mutex> guard(record.lock);
+  BackendWindow& b = *record.backend;
+  return b.windowGone ? OculonWindow{} : b.window;
+}
+
+const Backend kX11 = {openWindow, closeWindow, setTitle, copyAndDraw, boundingSize, resize, window};
+
+}  // namespace
+
+const Backend& windowSystem() {
+  return kX11;
+}
+
+}  // namespace qx::oculon

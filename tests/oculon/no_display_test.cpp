@@ -1,0 +1,24 @@
+// Creation that cannot make a window: "ERR" and the failure result, and
+// nothing of the display left behind.
+#include <gtest/gtest.h>
+
+#include "capture_stderr.h"
+#include "oculon.h"
+#include "testsupport.h"
+
+namespace qx::test {
+namespace {
+
+TEST(NoDisplay, CreationFailsWithErrOnStandardError) {
+  unsetEnv("DISPLAY");
+  StderrCapture capture;
+  EXPECT_EQ(CreateDisplay(8, 200, 150), -1);
+  EXPECT_EQ(CreateDisplayEx(24, 200, 150, OculonWindow{}), -1);
+  const std::string text = capture.finish();
+  EXPECT_EQ(text, "ERR\nERR\n");
+  EXPECT_FALSE(GetWindowHandle(0));
+  EXPECT_EQ(CloseDisplay(0), -1);
+}
+
+}  // namespace
+}  // namespace qx::test
