@@ -1,0 +1,65 @@
+/* Image file library: BMP, raw and sequence files, AVI video and TIFF.
+ * Pixel buffers are rows top to bottom without padding; grey pictures take
+ * one byte per pixel, colour pictures three in the order blue, green, red.
+ * Wide-character file names are wchar_t strings: UTF-16 on Windows, UTF-32
+ * elsewhere. */
+#ifndef NIMBRIX_H
+#define NIMBRIX_H
+
+#include <wchar.h>
+
+#if defined(_WIN32)
+#if defined(NIMBRIX_BUILD)
+#define NIMBRIX_API __declspec(dllexport)
+#else
+#define NIMBRIX_API __declspec(dllimport)
+#endif
+#else
+#define NIMBRIX_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct BmpImage BmpImage;
+typedef struct SequenceFile SequenceFile;
+
+/* BMP files: 8-bit grey (with a grey-ramp palette) or 24-bit colour. The
+ * writers never change the caller's pixels; 0 on success, -1 on failure. */
+NIMBRIX_API int IoWriteBmp(const char* fileName, unsigned char* pixels, int width, int height,
+                           int bits);
+NIMBRIX_API int IoWriteBmpW(const wchar_t* fileName, unsigned char* pixels, int width, int height,
+                            int bits);
+/* Reads a BMP file. The handle is returned also when reading fails; the pixel
+ * pointer is then null. Pixels (grey levels, or blue-green-red) belong to the
+ * handle until IoCloseBmp. */
+NIMBRIX_API BmpImage* IoReadBmp(const char* fileName, unsigned char** pixels, int* width,
+                                int* height, int* bits);
+NIMBRIX_API int IoCloseBmp(BmpImage* image);
+
+/* Raw files: a line "width,height,length\n" and the data bytes. */
+NIMBRIX_API int IoWriteRaw(const char* fileName, void* data, int width, int height, int length);
+NIMBRIX_API int IoWriteRawW(const wchar_t* fileName, void* data, int width, int height, int length);
+/* 0 with a block to release with IoFreeRaw; -1 and no block on failure. */
+NIMBRIX_API int IoReadRaw(const char* fileName, void** data, int* width, int* height, int* third);
+NIMBRIX_API int IoFreeRaw(void* data);
+
+/* Sequence files: many pictures of one size, written through a ring of
+ * asynchronous write-through transfers. */
+NIMBRIX_API int IoCreateSeq(SequenceFile** handle, const char* fileName, int width, int height,
+                            int bitsPerPixel);
+NIMBRIX_API int IoOpenSeq(SequenceFile** handle, const char* fileName, int* width, int* height,
+                          int* bitsPerPixel);
+NIMBRIX_API int IoWriteSeqPicture(SequenceFile* handle, int pictureNumber, void* pixels);
+NIMBRIX_API int IoReadSeqPicture(SequenceFile* handle, int index, void* destination);
+NIMBRIX_API int IoReadNextSeqPicture(SequenceFile* handle, int* pictureNumber, void* destination);
+NIMBRIX_API int IoGetSeqInfo(SequenceFile* handle, int* pictureCount, int* firstPictureNumber);
+NIMBRIX_API int IoGetPictureInfo(void);
+NIMBRIX_API int IoCloseSeq(SequenceFile* handle);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
