@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
+#include <vector>
 
 #include "le_bytes.h"
+#include "platform/file_pieces.h"
 
 namespace nimbrix {
 
@@ -66,23 +66,17 @@ bool writeBmp(std::FILE* file, const unsigned char* pixels, int width, int heigh
   }
   if (std::fwrite(head, 1, l.dataOffset, file) != l.dataOffset) return false;
 
-  // Rows go out bottom to top, padded, through a bounded staging block: the
-  // caller's buffer is never reordered and no picture-sized copy is made.
-  const std::size_t rowsPerChunk = std::max<std::size_t>(1, (1u << 20) / l.storedRow);
-  const std::size_t chunkRows = std::min<std::size_t>(rowsPerChunk, height);
-  std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[chunkRows * l.storedRow]);
-  if (!chunk) return false;
-  std::memset(chunk.get(), 0, chunkRows * l.storedRow);
-  std::size_t row = static_cast<std::size_t>(height);
-  while (row > 0) {
-    const std::size_t n = std::min(chunkRows, row);
-    for (std::size_t k = 0; k < n; ++k) {
-      --row;
-      std::memcpy(chunk.get() + k * l.storedRow, pixels + row * l.rowBytes, l.rowBytes);
-    }
-    if (std::fwrite(chunk.get(), 1, n * l.storedRow, file) != n * l.storedRow) return false;
+  // Rows go out bottom to top, each followed by its padding, straight from
+  // the caller's buffer: no copy, and the buffer is never reordered.
+  static unsigned char zeros[4] = {};
+  const std::size_t pad = l.storedRow - l.rowBytes;
+  std::vector<qx::platform::FilePiece> pieces;
+  pieces.reserve(static_cast<std::size_t>(height) * (pad ? 2 : 1));
+  for (std::size_t row = static_cast<std::size_t>(height); row-- > 0;) {
+    pieces.push_back({const_cast<unsigned char*>(pixels) + row * l.rowBytes, l.rowBytes});
+    if (pad != 0) pieces.push_back({zeros, pad});
   }
-  return true;
+  return qx::platform::writePiecesAt(file, l.dataOffset, pieces.data(), pieces.size());
 }
 
 }  // namespace nimbrix
