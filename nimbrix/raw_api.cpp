@@ -45,7 +45,11 @@ NIMBRIX_API int IoReadRaw(const char* fileName, void** data, int* width, int* he
   const std::size_t got = std::fread(line, 1, sizeof line, f);
   const nimbrix::RawHeader h = nimbrix::parseRawHeader(line, got);
   void* block = nullptr;
-  bool ok = h.lineLength != 0 && std::fseek(f, static_cast<long>(h.lineLength), SEEK_SET) == 0;
+  // The data must be in the file before a block is allocated for them.
+  long end = -1;
+  if (h.lineLength != 0 && std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
+  bool ok = end >= 0 && h.dataLength <= static_cast<std::uint64_t>(end) - h.lineLength &&
+            std::fseek(f, static_cast<long>(h.lineLength), SEEK_SET) == 0;
   if (ok) {
     const std::size_t n = static_cast<std::size_t>(h.dataLength);
     block = std::malloc(n == 0 ? 1 : n);
