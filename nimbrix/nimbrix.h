@@ -58,6 +58,24 @@ NIMBRIX_API int IoGetSeqInfo(SequenceFile* handle, int* pictureCount, int* first
 NIMBRIX_API int IoGetPictureInfo(void);
 NIMBRIX_API int IoCloseSeq(SequenceFile* handle);
 
+/* TIFF files through libtiff: uncompressed, one strip. 3-sample pictures are
+ * taken blue-green-red and stored red-green-blue; other sample counts are
+ * stored as they are, declared WhiteIsZero. Whole-byte samples only. 0, or -1
+ * (and "Could not open output.tif for writing" on standard output when the
+ * file cannot be opened). */
+NIMBRIX_API int IoWriteTiff(const char* fileName, void* pixels, int width, int height,
+                            int bitsPerSample, int samplesPerPixel);
+NIMBRIX_API int IoWriteTiffW(const wchar_t* fileName, void* pixels, int width, int height,
+                             int bitsPerSample, int samplesPerPixel);
+/* Non-zero on success, 0 on failure. The block holds the strips as libtiff
+ * decodes them, back to back; it is the caller's (IoFreeTiff) as soon as it
+ * has been stored, also when the read fails afterwards. */
+NIMBRIX_API int IoReadTiff(const char* fileName, void** pixels, int* width, int* height,
+                           int* bitsPerSample, int* samplesPerPixel);
+NIMBRIX_API int IoReadTiffW(const wchar_t* fileName, void** pixels, int* width, int* height,
+                            int* bitsPerSample, int* samplesPerPixel);
+NIMBRIX_API int IoFreeTiff(void* pixels);
+
 #ifdef __cplusplus
 }
 #endif

@@ -18,12 +18,13 @@ constexpr std::size_t kFirstAt = 36;
 
 std::int64_t SequenceFile::pictureSize(int width, int height, int bitsPerPixel) {
   if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return -1;
-  const std::int64_t bytesPerPixel = (static_cast<std::int64_t>(bitsPerPixel) + 7) / 8;
-  const std::int64_t size = bytesPerPixel * width * height;  // below 2^31 x 2^31 x 2^29
   // A record's length field is 32-bit and reads report the picture size as
   // an int: larger pictures cannot be recorded.
-  if (size > INT_MAX - static_cast<std::int64_t>(kRecordHeaderSize)) return -1;
-  return size;
+  const std::int64_t limit = INT_MAX - static_cast<std::int64_t>(kRecordHeaderSize);
+  const std::int64_t bytesPerPixel = (static_cast<std::int64_t>(bitsPerPixel) + 7) / 8;
+  const std::int64_t row = bytesPerPixel * width;  // below 2^29 x 2^31
+  if (row > limit || row * height > limit) return -1;
+  return row * height;
 }
 
 std::unique_ptr<SequenceFile> SequenceFile::create(const char* name, int width, int height,

@@ -5,6 +5,8 @@
 //       rows top to bottom (grey levels tripled)
 //   bmp-read <file.bmp> <pixels.out>
 //       reads a file and dumps its pixels; prints "width height bits"
+//   tiff-write <file.tif> <width> <height> <bits> <samples>
+//       writes a test picture
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,12 +48,20 @@ int bmpRead(char** argv) {
   return ok ? 0 : 1;
 }
 
+int tiffWrite(char** argv) {
+  const int w = std::atoi(argv[3]), h = std::atoi(argv[4]);
+  const int bits = std::atoi(argv[5]), samples = std::atoi(argv[6]);
+  auto px = nimbrix_test::pattern(static_cast<std::size_t>(w) * h * samples * (bits / 8));
+  return IoWriteTiff(argv[2], px.data(), w, h, bits, samples) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "bmp-write" && argc == 7) return bmpWrite(argv);
   if (mode == "bmp-read" && argc == 4) return bmpRead(argv);
+  if (mode == "tiff-write" && argc == 7) return tiffWrite(argv);
   std::fprintf(stderr, "usage: nimbrix_sample bmp-write|bmp-read ...\n");
   return 2;
 }
