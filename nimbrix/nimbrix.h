@@ -24,6 +24,7 @@ extern "C" {
 
 typedef struct BmpImage BmpImage;
 typedef struct SequenceFile SequenceFile;
+typedef struct AviWriter AviWriter;
 
 /* BMP files: 8-bit grey (with a grey-ramp palette) or 24-bit colour. The
  * writers never change the caller's pixels; 0 on success, -1 on failure. */
@@ -57,6 +58,28 @@ NIMBRIX_API int IoReadNextSeqPicture(SequenceFile* handle, int* pictureNumber, v
 NIMBRIX_API int IoGetSeqInfo(SequenceFile* handle, int* pictureCount, int* firstPictureNumber);
 NIMBRIX_API int IoGetPictureInfo(void);
 NIMBRIX_API int IoCloseSeq(SequenceFile* handle);
+
+/* Uncompressed AVI video: 8-bit grey frames with a grey palette, or 24-bit
+ * colour frames (blue-green-red), written unchanged; players take the first
+ * row of a frame as the bottom row. The rate is kept to hundredths of a frame
+ * per second. A handle is stored also when the create fails (-1); pass it to
+ * IoCloseAVI either way. */
+NIMBRIX_API int IoCreateAVIGray(AviWriter** handle, const char* fileName, int width, int height,
+                                double framesPerSecond);
+NIMBRIX_API int IoCreateAVIGrayW(AviWriter** handle, const wchar_t* fileName, int width, int height,
+                                 double framesPerSecond);
+NIMBRIX_API int IoCreateAVIColor(AviWriter** handle, const char* fileName, int width, int height,
+                                 double framesPerSecond);
+NIMBRIX_API int IoCreateAVIColorW(AviWriter** handle, const wchar_t* fileName, int width,
+                                  int height, double framesPerSecond);
+/* 0, or a negative error code of the AVI file interface. */
+NIMBRIX_API int IoWriteAVIPicture(AviWriter* handle, int frameIndex, void* frame);
+NIMBRIX_API int IoCloseAVI(AviWriter* handle);
+/* Records first to end - 1 of a recording (at least record first) as a grey
+ * AVI at 10 frames per second, printing "picnr <number>" for each record
+ * after the first. 0, or -1 when the AVI cannot be created or a read or a
+ * frame write fails. */
+NIMBRIX_API int IoSeqCreateAvi(SequenceFile* sequence, const char* fileName, int first, int end);
 
 /* TIFF files through libtiff: uncompressed, one strip. 3-sample pictures are
  * taken blue-green-red and stored red-green-blue; other sample counts are
