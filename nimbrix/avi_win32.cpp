@@ -1,6 +1,7 @@
 // AVI files through Video for Windows (avifil32).
-#include <vfw.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <vfw.h>
 
 #include "avi_output.h"
 
