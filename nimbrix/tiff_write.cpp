@@ -47,13 +47,26 @@ bool writeTiff(TIFF* tif, const unsigned char* pixels, int width, int height, in
   }
   const bool swap = samplesPerPixel == 3 && (sample == 1 || sample == 2);
   for (int r = 0; ok && r < height; ++r) {
-    std::memcpy(work.data(), pixels + static_cast<std::size_t>(r) * row, row);
-    if (swap) {
-      // Blue-green-red in memory, red-green-blue in the file.
-      for (std::size_t at = 0; at < row; at += pixel)
-        for (std::size_t b = 0; b < sample; ++b) std::swap(work[at + b], work[at + 2 * sample + b]);
+    const unsigned char* in = pixels + static_cast<std::size_t>(r) * row;
+    unsigned char* out = work.data();
+    // Blue-green-red in memory, red-green-blue in the file: the copy into the
+    // scanline swaps the first and third sample as it goes.
+    if (swap && sample == 1) {
+      for (std::size_t at = 0; at < row; at += 3) {
+        out[at] = in[at + 2];
+        out[at + 1] = in[at + 1];
+        out[at + 2] = in[at];
+      }
+    } else if (swap) {
+      for (std::size_t at = 0; at < row; at += 6) {
+        std::memcpy(out + at, in + at + 4, 2);
+        std::memcpy(out + at + 2, in + at + 2, 2);
+        std::memcpy(out + at + 4, in + at, 2);
+      }
+    } else {
+      std::memcpy(out, in, row);
     }
-    ok = TIFFWriteScanline(tif, work.data(), static_cast<std::uint32_t>(r), 0) == 1;
+    ok = TIFFWriteScanline(tif, out, static_cast<std::uint32_t>(r), 0) == 1;
   }
   // The directory goes out at the flush: a failure there is a failed write.
   ok = TIFFFlush(tif) == 1 && ok;
