@@ -18,6 +18,19 @@ bool tiffWritable(int width, int height, int bitsPerSample, int samplesPerPixel)
   return row <= static_cast<std::uint64_t>(PTRDIFF_MAX) / static_cast<std::uint64_t>(height);
 }
 
+namespace {
+
+// Blue-green-red to red-green-blue for a row of 8-bit samples.
+void swapRow8(const unsigned char* in, unsigned char* out, std::size_t row) {
+  for (std::size_t at = 0; at < row; at += 3) {
+    out[at] = in[at + 2];
+    out[at + 1] = in[at + 1];
+    out[at + 2] = in[at];
+  }
+}
+
+}  // namespace
+
 bool writeTiff(TIFF* tif, const unsigned char* pixels, int width, int height, int bitsPerSample,
                int samplesPerPixel) {
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(width));
@@ -49,22 +62,19 @@ bool writeTiff(TIFF* tif, const unsigned char* pixels, int width, int height, in
   for (int r = 0; ok && r < height; ++r) {
     const unsigned char* in = pixels + static_cast<std::size_t>(r) * row;
     unsigned char* out = work.data();
-    // Blue-green-red in memory, red-green-blue in the file: the copy into the
-    // scanline swaps the first and third sample as it goes.
-    if (swap && sample == 1) {
-      for (std::size_t at = 0; at < row; at += 3) {
-        out[at] = in[at + 2];
-        out[at + 1] = in[at + 1];
-        out[at + 2] = in[at];
-      }
-    } else if (swap) {
+    if (!swap) {
+      // Files are written in the machine's byte order and fill order, so
+      // libtiff neither swaps nor reverses the row it is given: the caller's
+      // row goes out as it is.
+      out = const_cast<unsigned char*>(in);
+    } else if (sample == 1) {
+      swapRow8(in, out, row);
+    } else {
       for (std::size_t at = 0; at < row; at += 6) {
         std::memcpy(out + at, in + at + 4, 2);
         std::memcpy(out + at + 2, in + at + 2, 2);
         std::memcpy(out + at + 4, in + at, 2);
       }
-    } else {
-      std::memcpy(out, in, row);
     }
     ok = TIFFWriteScanline(tif, out, static_cast<std::uint32_t>(r), 0) == 1;
   }

@@ -98,25 +98,30 @@ void sequenceBench(const std::string& dir, long long megabytes) {
 }
 
 void bmpBench(const std::string& dir) {
-  const int w = 2048, h = 2048, rounds = 15;
+  const int w = 2048, h = 2048, rounds = 40;
   std::vector<unsigned char> px(static_cast<std::size_t>(w) * h);
   for (std::size_t i = 0; i < px.size(); ++i) px[i] = static_cast<unsigned char>(i * 13);
   const std::string bmp = dir + "/bench.bmp", plain = dir + "/bench.bin";
   const std::size_t fileBytes = 1078 + px.size();
   std::vector<unsigned char> same(fileBytes, 1);
   std::vector<double> ourWrite, plainWrite, ourRead, plainRead;
+  // Writes first, each into a fresh file (no truncation of the last one's
+  // pages inside the timing), alternating; then reads, alternating.
   for (int r = 0; r < rounds; ++r) {
+    std::remove(bmp.c_str());
     auto t0 = Clock::now();
     if (IoWriteBmp(bmp.c_str(), px.data(), w, h, 8) != 0) return;
     ourWrite.push_back(fileBytes / seconds(t0, Clock::now()));
 
+    std::remove(plain.c_str());
     t0 = Clock::now();
     std::FILE* f = std::fopen(plain.c_str(), "wb");
     std::fwrite(same.data(), 1, same.size(), f);
     std::fclose(f);
     plainWrite.push_back(fileBytes / seconds(t0, Clock::now()));
-
-    t0 = Clock::now();
+  }
+  for (int r = 0; r < rounds; ++r) {
+    auto t0 = Clock::now();
     unsigned char* p = nullptr;
     int rw, rh, bits;
     BmpImage* image = IoReadBmp(bmp.c_str(), &p, &rw, &rh, &bits);
@@ -126,7 +131,7 @@ void bmpBench(const std::string& dir) {
     ourRead.push_back(fileBytes / seconds(t0, Clock::now()));
 
     t0 = Clock::now();
-    f = std::fopen(plain.c_str(), "rb");
+    std::FILE* f = std::fopen(plain.c_str(), "rb");
     unsigned char* block = static_cast<unsigned char*>(std::malloc(fileBytes));
     const std::size_t got = std::fread(block, 1, fileBytes, f);
     std::fclose(f);
@@ -166,14 +171,17 @@ void tiffBench(const std::string& dir) {
     for (std::size_t i = 0; i < px.size(); ++i) px[i] = static_cast<unsigned char>(i * 11);
     const std::string ours = dir + "/bench.tif", bare = dir + "/bare.tif";
     std::vector<double> ourWrite, bareWrite, ourRead, bareRead;
-    // Writes first, alternating; then reads of the files last written,
+    // Writes first, each into a fresh file, alternating; then reads of the
+    // files last written,
     // alternating, so that neither side reads while the other's writes are
     // still being flushed.
     for (int r = 0; r < rounds; ++r) {
+      std::remove(ours.c_str());
       auto t0 = Clock::now();
       if (IoWriteTiff(ours.c_str(), px.data(), w, h, 8, samples) != 0) return;
       ourWrite.push_back(px.size() / seconds(t0, Clock::now()));
 
+      std::remove(bare.c_str());
       t0 = Clock::now();
       TIFF* t = TIFFOpen(bare.c_str(), "w");
       bareTags(t, w, h, samples);
