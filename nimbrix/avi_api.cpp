@@ -1,0 +1,104 @@
+// The AVI exports, and the conversion of a sequence recording into an AVI.
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "avi_writer.h"
+#include "nimbrix.h"
+#include "sequence_file.h"
+
+namespace {
+
+// A handle is stored even when the create fails, so that the caller can
+// always pass it to IoCloseAVI; nothing is written through a failed one.
+template <typename Create>
+int createAvi(AviWriter** handle, int width, int height, int bits, double framesPerSecond,
+              Create create) {
+  if (handle == nullptr) return -1;
+  AviWriter* writer = new (std::nothrow) AviWriter;
+  *handle = writer;
+  if (writer == nullptr) return -1;
+  if (!writer->prepare(width, height, bits, framesPerSecond)) return -1;
+  writer->output = create(writer->setup, writer->format, writer->formatLength);
+  return writer->output ? 0 : -1;
+}
+
+}  // namespace
+
+extern "C" {
+
+NIMBRIX_API int IoCreateAVIGray(AviWriter** handle, const char* fileName, int width, int height,
+                                double framesPerSecond) {
+  return createAvi(handle, width, height, 8, framesPerSecond, [&](auto& s, auto* f, auto n) {
+    return nimbrix::createAviOutput(fileName, s, f, n);
+  });
+}
+
+NIMBRIX_API int IoCreateAVIGrayW(AviWriter** handle, const wchar_t* fileName, int width, int height,
+                                 double framesPerSecond) {
+  return createAvi(handle, width, height, 8, framesPerSecond, [&](auto& s, auto* f, auto n) {
+    return nimbrix::createAviOutputW(fileName, s, f, n);
+  });
+}
+
+NIMBRIX_API int IoCreateAVIColor(AviWriter** handle, const char* fileName, int width, int height,
+                                 double framesPerSecond) {
+  return createAvi(handle, width, height, 24, framesPerSecond, [&](auto& s, auto* f, auto n) {
+    return nimbrix::createAviOutput(fileName, s, f, n);
+  });
+}
+
+NIMBRIX_API int IoCreateAVIColorW(AviWriter** handle, const wchar_t* fileName, int width,
+                                  int height, double framesPerSecond) {
+  return createAvi(handle, width, height, 24, framesPerSecond, [&](auto& s, auto* f, auto n) {
+    return nimbrix::createAviOutputW(fileName, s, f, n);
+  });
+}
+
+NIMBRIX_API int IoWriteAVIPicture(AviWriter* handle, int frameIndex, void* frame) {
+  if (handle == nullptr) return nimbrix::kAviErrorBadHandle;
+  return handle->writeFrame(frameIndex, frame);
+}
+
+NIMBRIX_API int IoCloseAVI(AviWriter* handle) {
+  if (handle != nullptr) {
+    handle->close();
+    delete handle;
+  }
+  return 0;
+}
+
+NIMBRIX_API int IoSeqCreateAvi(SequenceFile* sequence, const char* fileName, int first, int end) {
+  if (sequence == nullptr) return -1;
+  std::vector<unsigned char> picture;
+  try {
+    picture.resize(static_cast<std::size_t>(sequence->picture()));
+  } catch (...) {
+    return -1;
+  }
+  AviWriter* avi = nullptr;
+  if (IoCreateAVIGray(&avi, fileName, sequence->width(), sequence->height(), 10.0) != 0) {
+    IoCloseAVI(avi);
+    return -1;
+  }
+  // Record `first`, then the records after it in file order: max(1, end -
+  // first) frames, each the first width x height bytes of its picture.
+  int count = 0;
+  sequence->info(&count, nullptr);
+  bool ok = sequence->readPicture(first, picture.data()) == 0 &&
+            IoWriteAVIPicture(avi, 0, picture.data()) == 0;
+  for (int i = 1; ok && i < end - first; ++i) {
+    int number = 0;
+    // Records past the recording hold only filler: a failed read.
+    ok = first + i < count &&
+         sequence->readNextPicture(&number, picture.data()) == sequence->picture();
+    if (!ok) break;
+    std::printf("picnr %d\n", number);
+    ok = IoWriteAVIPicture(avi, i, picture.data()) == 0;
+  }
+  std::fflush(stdout);
+  IoCloseAVI(avi);
+  return ok ? 0 : -1;
+}
+
+}  // extern "C"

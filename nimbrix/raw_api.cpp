@@ -1,0 +1,75 @@
+// The raw file exports.
+#include <cstdio>
+#include <cstdlib>
+
+#include "nimbrix.h"
+#include "platform/wide_name.h"
+#include "raw_format.h"
+
+namespace {
+
+int writeRaw(std::FILE* f, const void* data, int width, int height, int length) {
+  if (f == nullptr) return -1;
+  bool ok = std::fprintf(f, "%d,%d,%d\n", width, height, length) > 0;
+  if (ok && length > 0)
+    ok = std::fwrite(data, 1, static_cast<std::size_t>(length), f) ==
+         static_cast<std::size_t>(length);
+  const bool closed = std::fclose(f) == 0;
+  return ok && closed ? 0 : -1;
+}
+
+bool rawWritable(const void* data, int length) {
+  return length >= 0 && (data != nullptr || length == 0);
+}
+
+}  // namespace
+
+extern "C" {
+
+NIMBRIX_API int IoWriteRaw(const char* fileName, void* data, int width, int height, int length) {
+  if (fileName == nullptr || !rawWritable(data, length)) return -1;
+  return writeRaw(std::fopen(fileName, "wb"), data, width, height, length);
+}
+
+NIMBRIX_API int IoWriteRawW(const wchar_t* fileName, void* data, int width, int height,
+                            int length) {
+  if (!rawWritable(data, length)) return -1;
+  return writeRaw(qx::platform::openFileWide(fileName, "wb"), data, width, height, length);
+}
+
+NIMBRIX_API int IoReadRaw(const char* fileName, void** data, int* width, int* height, int* third) {
+  if (fileName == nullptr || data == nullptr) return -1;
+  std::FILE* f = std::fopen(fileName, "rb");
+  if (f == nullptr) return -1;
+  unsigned char line[nimbrix::kRawHeaderMax];
+  const std::size_t got = std::fread(line, 1, sizeof line, f);
+  const nimbrix::RawHeader h = nimbrix::parseRawHeader(line, got);
+  void* block = nullptr;
+  // The data must be in the file before a block is allocated for them.
+  long end = -1;
+  if (h.lineLength != 0 && std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
+  bool ok = end >= 0 && h.dataLength <= static_cast<std::uint64_t>(end) - h.lineLength &&
+            std::fseek(f, static_cast<long>(h.lineLength), SEEK_SET) == 0;
+  if (ok) {
+    const std::size_t n = static_cast<std::size_t>(h.dataLength);
+    block = std::malloc(n == 0 ? 1 : n);
+    ok = block != nullptr && std::fread(block, 1, n, f) == n;
+  }
+  std::fclose(f);
+  if (!ok) {
+    std::free(block);
+    return -1;
+  }
+  *data = block;
+  if (width != nullptr) *width = h.width;
+  if (height != nullptr) *height = h.height;
+  if (third != nullptr) *third = h.third;
+  return 0;
+}
+
+NIMBRIX_API int IoFreeRaw(void* data) {
+  std::free(data);
+  return 0;
+}
+
+}  // extern "C"

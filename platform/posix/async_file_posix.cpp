@@ -1,0 +1,169 @@
+#include "../async_file.h"
+
+#include <fcntl.h>
+#include <liburing.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace qx::platform {
+namespace {
+
+struct Transfer {
+  bool busy = false;
+  bool done = false;
+  bool write = false;
+  unsigned char* data = nullptr;
+  std::size_t size = 0;
+  std::uint64_t offset = 0;
+  std::int64_t result = -1;  // when done: bytes transferred or -1
+};
+
+// Runs the rest of a transfer with plain positioned calls: the whole of a
+// write, or a read until the end of the file. `done` bytes are already moved.
+std::int64_t finishSynchronously(int fd, const Transfer& t, std::size_t done) {
+  while (done < t.size) {
+    const ssize_t n = t.write ? pwrite(fd, t.data + done, t.size - done, t.offset + done)
+                              : pread(fd, t.data + done, t.size - done, t.offset + done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) {
+      if (t.write) return -1;  // no progress: treat as a failed write
+      break;                   // end of file
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+class PosixAsyncFile final : public AsyncFile {
+ public:
+  PosixAsyncFile(int fd, int slots, bool useRing) : fd_(fd), slots_(slots) {
+    if (useRing && io_uring_queue_init(static_cast<unsigned>(slots), &ring_, 0) == 0)
+      ringReady_ = true;
+  }
+  ~PosixAsyncFile() override { close(); }
+
+  void startWrite(int slot, const void* data, std::size_t size, std::uint64_t offset) override {
+    start(slot, true, const_cast<void*>(data), size, offset);
+  }
+  void startRead(int slot, void* data, std::size_t size, std::uint64_t offset) override {
+    start(slot, false, data, size, offset);
+  }
+
+  std::int64_t wait(int slot) override {
+    if (!busy(slot)) return -1;
+    Transfer& t = transfers_[slot];
+    while (!t.done) {
+      if (!reapOne()) {
+        // The ring broke down: nothing more will be delivered through it.
+        // Every outstanding transfer is redone synchronously.
+        failRing();
+      }
+    }
+    t.busy = false;
+    t.done = false;
+    return t.result;
+  }
+
+  bool busy(int slot) const override { return slot >= 0 && slot < slots_ && transfers_[slot].busy; }
+  bool asynchronous() const override { return ringReady_; }
+
+  bool close() override {
+    if (fd_ < 0) return true;
+    for (int s = 0; s < slots_; ++s)
+      if (busy(s)) wait(s);
+    if (ringReady_) io_uring_queue_exit(&ring_);
+    ringReady_ = false;
+    const bool ok = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  void start(int slot, bool write, void* data, std::size_t size, std::uint64_t offset) {
+    if (slot < 0 || slot >= slots_ || transfers_[slot].busy) return;
+    Transfer& t = transfers_[slot];
+    t = Transfer{true, false, write, static_cast<unsigned char*>(data), size, offset, -1};
+    if (ringReady_) {
+      io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
+      if (sqe != nullptr) {
+        if (write)
+          io_uring_prep_write(sqe, fd_, data, static_cast<unsigned>(size), offset);
+        else
+          io_uring_prep_read(sqe, fd_, data, static_cast<unsigned>(size), offset);
+        io_uring_sqe_set_data64(sqe, static_cast<__u64>(slot));
+        int r;
+        do r = io_uring_submit(&ring_);
+        while (r == -EINTR);
+        if (r == 1) return;
+      }
+      failRing();  // the ring refuses work: from here on, synchronous
+      if (t.done) return;
+    }
+    t.result = finishSynchronously(fd_, t, 0);
+    t.done = true;
+  }
+
+  // Takes one completion from the ring; false when the ring cannot deliver.
+  bool reapOne() {
+    io_uring_cqe* cqe = nullptr;
+    int r;
+    do r = io_uring_wait_cqe(&ring_, &cqe);
+    while (r == -EINTR);
+    if (r < 0 || cqe == nullptr) return false;
+    const int slot = static_cast<int>(io_uring_cqe_get_data64(cqe));
+    const int res = cqe->res;
+    io_uring_cqe_seen(&ring_, cqe);
+    if (slot < 0 || slot >= slots_ || !transfers_[slot].busy) return true;
+    Transfer& t = transfers_[slot];
+    // A partial transfer (or an interrupted one) is completed in place.
+    if (res == -EINTR || res == -EAGAIN)
+      t.result = finishSynchronously(fd_, t, 0);
+    else
+      t.result = res < 0 ? -1 : finishSynchronously(fd_, t, static_cast<std::size_t>(res));
+    t.done = true;
+    return true;
+  }
+
+  void failRing() {
+    if (!ringReady_) return;
+    // The results of transfers already submitted are lost with the ring, so
+    // each is run again synchronously: positioned transfers of the same
+    // bytes can be repeated without harm.
+    io_uring_queue_exit(&ring_);
+    ringReady_ = false;
+    for (int s = 0; s < slots_; ++s) {
+      Transfer& t = transfers_[s];
+      if (t.busy && !t.done) {
+        t.result = finishSynchronously(fd_, t, 0);
+        t.done = true;
+      }
+    }
+  }
+
+  int fd_;
+  int slots_;
+  io_uring ring_{};
+  bool ringReady_ = false;
+  Transfer transfers_[kMaxSlots];
+};
+
+}  // namespace
+
+std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int slots,
+                                           Engine engine) {
+  if (path == nullptr || *path == '\0' || slots < 1 || slots > kMaxSlots) return nullptr;
+  const int flags = access == Access::CreateWriteThrough
+                        ? O_RDWR | O_CREAT | O_TRUNC | O_DSYNC | O_CLOEXEC
+                        : O_RDONLY | O_CLOEXEC;
+  int fd;
+  do fd = ::open(path, flags, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixAsyncFile>(fd, slots, engine == Engine::Best);
+}
+
+}  // namespace qx::platform

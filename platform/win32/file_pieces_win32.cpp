@@ -1,0 +1,27 @@
+#include "../file_pieces.h"
+
+namespace qx::platform {
+
+// The C runtime's buffering gathers the pieces into large transfers.
+bool writePiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* pieces,
+                   std::size_t count) {
+  if (std::fflush(file) != 0 || _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
+    return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::fwrite(pieces[i].data, 1, pieces[i].size, file) != pieces[i].size) return false;
+  return std::fflush(file) == 0;
+}
+
+std::int64_t readPiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* pieces,
+                          std::size_t count) {
+  if (_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0) return -1;
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t got = std::fread(pieces[i].data, 1, pieces[i].size, file);
+    total += static_cast<std::int64_t>(got);
+    if (got != pieces[i].size) return std::ferror(file) ? -1 : total;
+  }
+  return total;
+}
+
+}  // namespace qx::platform

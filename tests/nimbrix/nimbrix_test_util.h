@@ -1,0 +1,42 @@
+// Small helpers shared by the nimbrix suites.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nimbrix_test {
+
+inline std::vector<unsigned char> pattern(std::size_t n, unsigned seed = 1) {
+  std::vector<unsigned char> v(n);
+  std::uint32_t x = seed * 2654435761u + 12345u;
+  for (auto& b : v) {
+    x = x * 1103515245u + 12345u;
+    b = static_cast<unsigned char>(x >> 16);
+  }
+  return v;
+}
+
+inline std::uint32_t le32(const std::string& s, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at))) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at + 1))) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at + 2))) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at + 3))) << 24;
+}
+inline std::uint32_t le16(const std::string& s, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at))) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(s.at(at + 1))) << 8;
+}
+inline void putLe32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+inline void putLe16(std::string& s, std::size_t at, std::uint32_t v) {
+  s[at] = static_cast<char>(v);
+  s[at + 1] = static_cast<char>(v >> 8);
+}
+
+inline std::string bytes(const std::vector<unsigned char>& v) {
+  return std::string(v.begin(), v.end());
+}
+
+}  // namespace nimbrix_test
