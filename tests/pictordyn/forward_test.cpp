@@ -7,6 +7,7 @@
 #include <functional>
 
 namespace qt = qx::test;
+using qx::test::Recorder;
 
 namespace {
 
@@ -25,24 +26,6 @@ int word(const char* name) {
 void* ptrResult(const char* name) {
   return ptr(0x10000 + 16 * word(name));
 }
-
-// Opens a grabber on the recording applet, with the trace open.
-struct Recorder {
-  qt::TempDir dir;
-  Px_Struct* h = Px_Init(qt::applet("applet_recorder").c_str(), 0);
-  std::string H = hex(h);
-  ~Recorder() { Px_FreeGrabber(h); }
-
-  // Journal and trace lines written since the initialisation.
-  std::vector<std::string> calls() const {
-    auto j = dir.journal();
-    return std::vector<std::string>(j.begin() + 1, j.end());
-  }
-  std::vector<std::string> trace() const {
-    auto t = qt::maskedTrace();
-    return std::vector<std::string>(t.begin() + 2, t.end());
-  }
-};
 
 struct Case {
   const char* name;

@@ -44,4 +44,23 @@ inline std::vector<std::string> withPrefix(const std::string& prefix,
   return out;
 }
 
+// A grabber on the recording applet, with the trace open, in a folder of
+// its own.
+struct Recorder {
+  TempDir dir;
+  Px_Struct* h = Px_Init(applet("applet_recorder").c_str(), 0);
+  std::string H = tracePointer(h);
+  ~Recorder() { Px_FreeGrabber(h); }
+
+  // Journal and trace lines written since the initialisation.
+  std::vector<std::string> calls() const {
+    auto j = dir.journal();
+    return std::vector<std::string>(j.begin() + 1, j.end());
+  }
+  std::vector<std::string> trace() const {
+    auto t = maskedTrace();
+    return std::vector<std::string>(t.begin() + 2, t.end());
+  }
+};
+
 }  // namespace qx::test

@@ -3,6 +3,7 @@
 #include "pictordyn_test.h"
 
 namespace qt = qx::test;
+using qx::test::Recorder;
 
 namespace {
 
@@ -15,21 +16,6 @@ void* memoryResult() {
 void* pixelResult() {
   return reinterpret_cast<void*>(0x10000 + 16 * qx::contracts::wordOfEntry("Px_getImagePtrEx"));
 }
-
-struct Recorder {
-  qt::TempDir dir;
-  Px_Struct* h = Px_Init(qt::applet("applet_recorder").c_str(), 0);
-  std::string H = hex(h);
-  ~Recorder() { Px_FreeGrabber(h); }
-  std::vector<std::string> calls() const {
-    auto j = dir.journal();
-    return std::vector<std::string>(j.begin() + 1, j.end());
-  }
-  std::vector<std::string> trace() const {
-    auto t = qt::maskedTrace();
-    return std::vector<std::string>(t.begin() + 2, t.end());
-  }
-};
 
 TEST(PortCalls, AllocMemKeepsTheMemoryAsThePortsDefaultAndReturnsPictureOne) {
   Recorder rec;
