@@ -115,6 +115,14 @@ TEST(Tiff, ColourIsStoredRedGreenBlueAndReadAsStored) {
     EXPECT_EQ(r.samples, 3);
     EXPECT_EQ(r.block, swapped(px, size));
   }
+  // Rows of any length come out swapped, also where whole blocks of pixels
+  // and a rest are handled apart.
+  for (int width : {1, 5, 6, 10, 16, 33, 2048}) {
+    const auto row = pattern(3 * static_cast<std::size_t>(width) * 2, 8);
+    auto in = row;
+    ASSERT_EQ(IoWriteTiff("w.tif", in.data(), width, 2, 8, 3), 0);
+    EXPECT_EQ(stripData(qx::test::readFile("w.tif")), bytes(swapped(row, 1))) << width;
+  }
   // Four samples go as they are; grey round-trips unchanged.
   const auto four = pattern(4 * 3 * 2, 4);
   auto copy = four;
