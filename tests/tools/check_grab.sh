@@ -10,6 +10,7 @@ EMU=("$@")
 run() { local tool="$1"; shift; "${EMU[@]}" "$bin/$tool$exe" "$@"; }
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT; cd "$work"
 fail() { echo "FAIL: $*"; exit 1; }
+display="${DISPLAY:-}"
 unset QUORLEX_SIM DISPLAY
 P=$((640 * 480))
 
@@ -33,6 +34,15 @@ run grab_check recording colour/grab.seq 100 30 24 12 consecutive >/dev/null || 
 run grab_check picture colour/last.tif 100 30 24 12 || fail "colour TIFF"
 run grab_check picture colour/last.bmp 100 30 24 12 || fail "colour BMP"
 echo "ok grab colour"
+
+# With a display the pictures are drawn as they are recorded.
+if [ -n "$display" ]; then
+  DISPLAY="$display" run grab --display --count 10 --output shown >grab.txt 2>&1 ||
+    fail "grab with display: $(cat grab.txt)"
+  grep -q "no display window" grab.txt && fail "no window on $display: $(cat grab.txt)"
+  run grab_check recording shown/grab.seq 640 480 8 10 consecutive >/dev/null || fail "shown recording"
+  echo "ok grab with display"
+fi
 
 # Failures end with the library's own text and a non-zero status.
 if run grab --no-display --no-camera --applet no_such_applet --count 1 >err.txt 2>&1; then
