@@ -5,7 +5,8 @@
 //
 // Sets the camera up over Camera Link, opens the grabber, records the
 // pictures into <output>/grab.seq while showing them, then writes
-// <output>/grab.avi, <output>/last.tif and <output>/last.bmp.
+// <output>/grab.avi, <output>/last.tif and <output>/last.bmp. Exit status 0,
+// 1 on failure, 2 for a bad command line, 3 when pictures were lost.
 #include "grab.h"
 
 #include "pictordyn.h"
@@ -58,5 +59,7 @@ int main(int argc, char** argv) {
                 grab::inFolder(o.output, "grab.avi").c_str(),
                 grab::inFolder(o.output, "last.tif").c_str(),
                 grab::inFolder(o.output, "last.bmp").c_str(), r.lastNumber);
-  return ok ? 0 : 1;
+  if (!ok || r.recorded == 0) return 1;
+  // Everything asked for was written, but not every picture was kept.
+  return r.lost > 0 ? 3 : 0;
 }
