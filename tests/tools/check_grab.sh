@@ -77,9 +77,9 @@ crashed() {  # name length
   printf '\0\0\0\0\0\0\0\0' | dd of="$1" bs=1 seek=32 conv=notrunc status=none
 }
 R=$((24 + P))
-for spec in "$((40 + 7 * R)) 7" "$((40 + 7 * R + 1000)) 7" "4000000 $(( (4000000 - 40) / R ))" \
+for cut in "$((40 + 7 * R)) 7" "$((40 + 7 * R + 1000)) 7" "4000000 $(( (4000000 - 40) / R ))" \
             "$((40 + 60 * R)) 60" "20 -"; do
-  set -- $spec; len=$1; want=$2
+  set -- $cut; len=$1; want=$2
   crashed cut.seq "$len"
   if [ "$want" = - ]; then
     if run seqtool recover cut.seq >rec.txt 2>&1; then fail "recovered a file without header"; fi
