@@ -10,7 +10,7 @@ command -v ffmpeg >/dev/null || { echo "ffmpeg not installed"; exit 77; }
 run() { local tool="$1"; shift; "${EMU[@]}" "$bin/$tool$exe" "$@"; }
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT; cd "$work"
 fail() { echo "FAIL: $*"; exit 1; }
-unset QUORLEX_SIM DISPLAY
+unset QUORLEX_SIM
 
 decodesTo() {  # video recording
   ffmpeg -v error -i "$1" -f rawvideo -pix_fmt bgr24 decoded.raw -y || fail "ffmpeg cannot decode $1"

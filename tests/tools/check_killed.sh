@@ -9,7 +9,7 @@ exe=""; [ -e "$bin/grab.exe" ] && exe=.exe
 run() { local tool="$1"; shift; "${EMU[@]}" "$bin/$tool$exe" "$@"; }
 work=$(mktemp -d); trap 'kill -9 $pid 2>/dev/null || true; rm -rf "$work"' EXIT; cd "$work"
 fail() { echo "FAIL: $*"; exit 1; }
-unset QUORLEX_SIM DISPLAY
+unset QUORLEX_SIM
 w=1000; h=1000; R=$((24 + w * h))
 # Started directly (not through a function) so that $! is grab itself.
 "${EMU[@]}" "$bin/grab$exe" --no-display --no-camera --count 100000 --width $w --height $h --rate 100 \
