@@ -1,0 +1,90 @@
+// The grab application: sets the camera up over Camera Link, acquires a
+// number of pictures on a board, shows them and records them, then exports
+// the recording.
+#ifndef QX_TOOLS_GRAB_H
+#define QX_TOOLS_GRAB_H
+
+#include <string>
+#include <vector>
+
+struct Px_Struct;
+
+namespace grab {
+
+struct Options {
+  std::string applet;  // applet library name or path
+  int board = 0;       // board index
+  int port = 0;        // camera port of the board (0 = A, 1 = B)
+  int count = 100;     // pictures to acquire
+  int width = 640;
+  int height = 480;
+  int bits = 8;              // 8 grey, 24 colour
+  int rate = 25;             // pictures per second
+  int buffers = 16;          // pictures in the grabber's ring
+  bool setGeometry = true;   // send width/height/format/rate to the applet
+  std::string output = ".";  // folder for the outputs
+  bool display = false;
+  bool camera = true;  // set the camera up over Camera Link
+  std::string cameraName = "GAIN";
+  std::string cameraValue = "3";
+};
+
+// Parses the command line into `options`; false (after printing the reason
+// and the usage to standard error) when it cannot. `exitNow` is set for
+// --help.
+bool parseOptions(int argc, char** argv, Options& options, bool& exitNow);
+void printUsage();
+
+// Identifies the camera, sets one value and reads it back. False, with the
+// Camera Link library's own text on standard error, on any failure.
+bool setUpCamera(const Options& options);
+
+// What an acquisition run brought.
+struct RunResult {
+  int recorded = 0;                 // pictures in the recording
+  int lost = 0;                     // pictures missing from the recording
+  std::vector<int> lostNumbers;     // the first missing picture numbers (up to 20)
+  std::vector<unsigned char> last;  // the last recorded picture
+  int lastNumber = 0;
+  double seconds = 0;
+};
+
+// Acquires options.count pictures on the grabber into the recording
+// `sequenceFile`. False, with the libraries' own texts on standard error, on
+// failure. The grabber is released by the caller.
+bool acquire(Px_Struct* grabber, const Options& options, const std::string& sequenceFile,
+             RunResult& result);
+
+// The recording as AVI, the last picture as TIFF and BMP.
+bool exportOutputs(const Options& options, const std::string& sequenceFile,
+                   const RunResult& result);
+
+// Bytes per picture.
+inline int pictureSize(const Options& o) {
+  return o.width * o.height * (o.bits / 8);
+}
+
+// Joins a folder and a file name.
+std::string inFolder(const std::string& folder, const std::string& name);
+
+// Progress line, shown only on a terminal.
+class Progress {
+ public:
+  explicit Progress(int total);
+  void update(int done, int lost, double seconds, double bytes);
+  void finish();
+
+ private:
+  int total_;
+  bool terminal_;
+  double lastShown_ = -1;
+  bool shown_ = false;
+};
+
+bool standardOutputIsTerminal();
+bool displayAvailable();
+bool makeFolder(const std::string& folder);
+
+}  // namespace grab
+
+#endif

@@ -1,0 +1,107 @@
+// seqtool info and verify: what a recording holds, and whether its records
+// are what its header says.
+#include "commands.h"
+#include "layout.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
+namespace seqtool {
+
+namespace {
+
+bool openRecording(const std::string& name, File& file, Header& header) {
+  if (!file.open(name, false)) {
+    std::fprintf(stderr, "seqtool: cannot open %s\n", name.c_str());
+    return false;
+  }
+  if (!readHeader(file, header)) {
+    std::fprintf(stderr, "seqtool: %s is too short to be a recording\n", name.c_str());
+    return false;
+  }
+  if (!header.plausible()) {
+    std::fprintf(stderr, "seqtool: %s has no valid recording header\n", name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int info(const std::string& name) {
+  File file;
+  Header h;
+  if (!openRecording(name, file, h)) return 1;
+  const int64_t size = file.size();
+  const int64_t record = kRecordHeaderBytes + h.pictureBytes();
+  std::printf("file          %s\n", name.c_str());
+  std::printf("picture       %d x %d, %d bits per pixel, %" PRId64 " bytes\n", h.width(),
+              h.height(), h.bits(), h.pictureBytes());
+  std::printf("pictures      %d\n", h.count());
+  std::printf("first number  %d\n", h.firstNumber());
+  RecordHeader r;
+  if (h.count() > 0 && readRecordHeader(file, recordOffset(h, 0), r))
+    std::printf("numbers       %d", r.number);
+  if (h.count() > 0 && readRecordHeader(file, recordOffset(h, h.count() - 1), r))
+    std::printf(" .. %d\n", r.number);
+  std::printf("file size     %" PRId64 " bytes (room for %" PRId64 " records)\n", size,
+              size >= kHeaderBytes ? (size - kHeaderBytes) / record : 0);
+  return 0;
+}
+
+int verify(const std::string& name) {
+  File file;
+  Header h;
+  if (!openRecording(name, file, h)) return 1;
+  const int64_t size = file.size();
+  const int64_t p = h.pictureBytes();
+  int problems = 0;
+  auto problem = [&problems](const std::string& text) {
+    if (++problems <= 10) std::printf("problem: %s\n", text.c_str());
+  };
+  if (h.count() < 0) problem("negative picture count " + std::to_string(h.count()));
+  const int count = h.count() < 0 ? 0 : h.count();
+  if (size < recordOffset(h, count))
+    problem("the file ends inside record " +
+            std::to_string((size - kHeaderBytes) / (kRecordHeaderBytes + p)) + " of " +
+            std::to_string(count) + " (recording cut short? try: seqtool recover)");
+  if (size % kBufferBytes != 0)
+    problem("file length " + std::to_string(size) + " is not a multiple of 4,000,000");
+  int lastNumber = 0;
+  int descending = 0;
+  for (int i = 0; i < count && recordOffset(h, i + 1) <= size; ++i) {
+    RecordHeader r;
+    if (!readRecordHeader(file, recordOffset(h, i), r)) {
+      problem("record " + std::to_string(i) + " cannot be read");
+      break;
+    }
+    if (r.kind != kRecordKind)
+      problem("record " + std::to_string(i) + " has kind " + std::to_string(r.kind));
+    if (r.length != kRecordHeaderBytes + p)
+      problem("record " + std::to_string(i) + " has length " + std::to_string(r.length) +
+              ", expected " + std::to_string(kRecordHeaderBytes + p));
+    if (r.index != i)
+      problem("record " + std::to_string(i) + " has index " + std::to_string(r.index));
+    if (i > 0 && r.number <= lastNumber) ++descending;
+    lastNumber = r.number;
+  }
+  // A valid record just past the counted ones means the header was not
+  // brought up to date: the writer did not close the recording.
+  RecordHeader next;
+  if (recordOffset(h, count + 1) <= size && readRecordHeader(file, recordOffset(h, count), next) &&
+      next.kind == kRecordKind && next.length == kRecordHeaderBytes + p && next.index == count)
+    problem("record " + std::to_string(count) +
+            " follows the counted ones: the recording was not closed (try: seqtool recover)");
+  if (count > 0 && problems == 0 && lastNumber - count + 1 != h.firstNumber())
+    problem("first picture number " + std::to_string(h.firstNumber()) + ", expected " +
+            std::to_string(lastNumber - count + 1));
+  if (descending > 0)
+    std::printf("note: %d picture number(s) not above the one before\n", descending);
+  if (problems > 10) std::printf("... %d problems in all\n", problems);
+  if (problems > 0) return 1;
+  std::printf("ok: %d records of %d x %d, %d bits\n", count, h.width(), h.height(), h.bits());
+  return 0;
+}
+
+}  // namespace seqtool
