@@ -225,10 +225,14 @@ TEST(Tiff, OneStripOfBillionsOfRowsIsRefusedBeforeAllocating) {
     }
   }
   qx::test::writeFile("rows.tif", f);
+  // A 32-bit libtiff already refuses the strip size when it opens the file.
   TIFF* t = TIFFOpen("rows.tif", "r");
-  ASSERT_NE(t, nullptr);
-  EXPECT_EQ(nimbrix::tiffBlockSize(t), 0u);
-  TIFFClose(t);
+  if (t != nullptr) {
+    EXPECT_EQ(nimbrix::tiffBlockSize(t), 0u);
+    TIFFClose(t);
+  } else {
+    EXPECT_LT(sizeof(void*), 8u) << "a 64-bit libtiff opens this file";
+  }
   void* p = nullptr;
   int w = 0, h = 0, b = 0, s = 0;
   EXPECT_EQ(IoReadTiff("rows.tif", &p, &w, &h, &b, &s), 0);
