@@ -3,6 +3,7 @@
 // into one block.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 typedef struct tiff TIFF;
@@ -31,6 +32,11 @@ struct TiffRead {
   bool tagsRead = false;  // the strips were read and the tags asked for
   bool gotWidth = false, gotHeight = false, gotBits = false, gotSamples = false;
 };
+// Bytes of the block that holds every strip back to back; 0 when that is
+// nothing, more than this machine addresses, or (uncompressed) more than
+// the file holds, so that no header makes the reader allocate what the
+// file cannot fill.
+std::size_t tiffBlockSize(TIFF* tif);
 // Reads every strip back to back into one block of strips x strip size
 // bytes, bit-reversing it for fill order 2, and closes the file.
 TiffRead readTiff(TIFF* tif);

@@ -15,35 +15,47 @@ unsigned char reversedBits(unsigned char b) {
   return static_cast<unsigned char>((b & 0xAA) >> 1 | (b & 0x55) << 1);
 }
 
-// Whether strips x strip size is a block this machine can hold, and, for
-// uncompressed files, one the file can fill: a header cannot make the reader
-// allocate what the file does not hold.
-bool blockFits(TIFF* tif, std::uint64_t strips, std::uint64_t stripSize, std::size_t& bytes) {
-  if (strips == 0 || stripSize == 0 || strips > SIZE_MAX / stripSize) return false;
+// Bytes of the last strip of an uncompressed file: the rows left for it by
+// the strips before it, at least one.
+std::uint64_t lastStripBytes(TIFF* tif, std::uint64_t strips, std::uint64_t stripSize) {
+  std::uint32_t length = 0, perStrip = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &length);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &perStrip);
+  const std::uint64_t before = (strips - 1) * std::max<std::uint32_t>(perStrip, 1);
+  const std::uint64_t rows = length > before ? length - before : 1;
+  const std::uint64_t bytes = TIFFVStripSize64(tif, static_cast<std::uint32_t>(rows));
+  return bytes == 0 ? stripSize : std::min<std::uint64_t>(stripSize, bytes);
+}
+
+}  // namespace
+
+std::size_t tiffBlockSize(TIFF* tif) {
+  const tmsize_t size = TIFFStripSize(tif);
+  if (size <= 0) return 0;
+  const std::uint64_t strips = TIFFNumberOfStrips(tif);
+  const std::uint64_t stripSize = static_cast<std::uint64_t>(size);
+  if (strips == 0 || strips > SIZE_MAX / stripSize || TIFFScanlineSize(tif) <= 0) return 0;
   std::uint16_t compression = COMPRESSION_NONE;
   TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression);
   const std::uint64_t fileSize = TIFFGetSizeProc(tif)(TIFFClientdata(tif));
   // Uncompressed strips are stored as they are: all but the last whole, and
-  // at least a row of the last. Compressed ones may shrink a thousandfold.
-  const tmsize_t row = TIFFScanlineSize(tif);
-  if (row <= 0) return false;
+  // the last with the rows left for it (a one-strip header that promised
+  // four billion rows of which the file holds one once made the reader ask
+  // for 4 GiB). Compressed ones may shrink a thousandfold.
   const std::uint64_t needed =
       compression == COMPRESSION_NONE
-          ? (strips - 1) * stripSize + std::min<std::uint64_t>(stripSize, row)
+          ? (strips - 1) * stripSize + lastStripBytes(tif, strips, stripSize)
           : strips * stripSize / 1024;
-  if (needed > fileSize) return false;
-  bytes = static_cast<std::size_t>(strips * stripSize);
-  return true;
+  if (needed > fileSize) return 0;
+  return static_cast<std::size_t>(strips * stripSize);
 }
-
-}  // namespace
 
 TiffRead readTiff(TIFF* tif) {
   TiffRead r;
   const tmsize_t stripSize = TIFFStripSize(tif);
   const std::uint32_t strips = TIFFNumberOfStrips(tif);
-  std::size_t bytes = 0;
-  if (stripSize <= 0 || !blockFits(tif, strips, static_cast<std::uint64_t>(stripSize), bytes)) {
+  const std::size_t bytes = tiffBlockSize(tif);
+  if (bytes == 0) {
     TIFFClose(tif);
     return r;
   }

@@ -35,3 +35,15 @@ SIM_EXPORT int corv30sim_registerValue(int boardIndex, const char* name) {
   BoardState* state = machine.board(boardIndex);
   return state != nullptr && name != nullptr ? registerValue(*state, name) : 0;
 }
+
+// Takes board `boardIndex` out of the machine, as a board that fails or is
+// pulled while applications hold it: from now on every runtime entry fails
+// for it, in every process.
+SIM_EXPORT int corv30sim_removeBoard(int boardIndex) {
+  MachineLock machine;
+  BoardState* state = machine.board(boardIndex);
+  if (state == nullptr) return -1;
+  journal("sim: board %d removed", boardIndex);
+  state->removed = 1;
+  return 0;
+}

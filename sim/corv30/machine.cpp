@@ -43,6 +43,7 @@ void initialise(MachineState& state) {
     board.hwStatus = config.number(prefix + "hwstatus", 0);
     board.plxClk = config.number(prefix + "plxclk", kDefaultPlxClk);
     board.fpgaClk = config.number(prefix + "fpgaclk", kDefaultFpgaClk);
+    board.removed = 0;
   }
   state.initialized = 1;
 }
@@ -91,7 +92,7 @@ MachineLock::~MachineLock() {
 }
 
 BoardState* MachineLock::board(int index) {
-  if (index < 0 || index >= kMaxBoards) return nullptr;
+  if (index < 0 || index >= kMaxBoards || state_->boards[index].removed != 0) return nullptr;
   return &state_->boards[index];
 }
 

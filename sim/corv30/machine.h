@@ -46,6 +46,7 @@ struct BoardState {
   RegisterValue registers[kMaxRegisters];
   RxChannel rx[2];         // UART A, UART B
   CameraState cameras[2];  // camera port A, camera port B
+  int removed;             // taken out of the machine: every entry fails for it
 };
 
 struct MachineState {

@@ -5,11 +5,17 @@
 //   "read <ms>"     prints "reading", then reads with that time-out and
 //                   prints "read <status> <bytes>"
 //   "quit"          closes the port and ends
+// "cycle <index> <ms>" opens the port, sends the camera one command and
+// closes the port again, over and over for that long; then prints
+// "cycles <count> failed <openings or writes that failed>". (Answers are not
+// read: on the two ports of one UART, another process may switch the
+// multiplexer between a command and its answer.)
 // "noruntime" prints the port count and the opening status of indices 0 to
 // 7, for a copy of this program that lies where no board runtime is.
 #include "clserqx3.h"
 #include "round_trip.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +57,25 @@ int serve(unsigned index, unsigned rateBit) {
   return 0;
 }
 
+int cycle(unsigned index, int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  int count = 0, failed = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    ++count;
+    hSerRef port = nullptr;
+    if (clSerialInit(index, &port) != CL_ERR_NO_ERR) {
+      ++failed;
+      continue;
+    }
+    char command[] = "ID?\r";
+    CLUINT32 size = 4;
+    if (clSerialWrite(port, command, &size, 1000) != CL_ERR_NO_ERR || size != 4) ++failed;
+    clSerialClose(port);
+  }
+  say("cycles " + std::to_string(count) + " failed " + std::to_string(failed));
+  return 0;
+}
+
 int noRuntime() {
   CLUINT32 ports = 99;
   clGetNumSerialPorts(&ports);
@@ -70,7 +95,10 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "serve") == 0)
     return serve(static_cast<unsigned>(std::atoi(argv[2])),
                  argc >= 4 ? static_cast<unsigned>(std::atoi(argv[3])) : 0);
+  if (argc >= 4 && std::strcmp(argv[1], "cycle") == 0)
+    return cycle(static_cast<unsigned>(std::atoi(argv[2])), std::atoi(argv[3]));
   if (argc >= 2 && std::strcmp(argv[1], "noruntime") == 0) return noRuntime();
-  std::fprintf(stderr, "usage: clser_peer serve <index> [rate bit] | noruntime\n");
+  std::fprintf(stderr,
+               "usage: clser_peer serve <index> [rate bit] | cycle <index> <ms> | noruntime\n");
   return 2;
 }

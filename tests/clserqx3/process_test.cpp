@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace qx::test {
@@ -127,6 +129,40 @@ TEST_F(Processes, BlockOfAKilledLastUserStartsAgainFromZeros) {
                                       "RegisterWrite(0, AARS232PortSelect, 1)"}));
   EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
   clSerialClose(b);
+}
+
+// Two processes open, write to and close ports A and B of one UART over and
+// over: every opening and write succeeds, and once both have ended the
+// shared block is gone, starts again from zeros, and both cameras answer. Ten seconds here;
+// QX_SERIAL_STRESS_SECONDS=60 gives the full minute.
+TEST_F(Processes, TwoProcessesOpeningAndClosingInALoopKeepTheBlockConsistent) {
+  const char* given = std::getenv("QX_SERIAL_STRESS_SECONDS");
+  const int seconds = given != nullptr && std::atoi(given) > 0 ? std::atoi(given) : 10;
+  ChildProcess a, b;
+  const std::string ms = std::to_string(seconds * 1000);
+  ASSERT_TRUE(a.start(programFile("clser_peer"), {"cycle", "0", ms}));
+  ASSERT_TRUE(b.start(programFile("clser_peer"), {"cycle", "1", ms}));
+  for (ChildProcess* peer : {&a, &b}) {
+    const std::string line = peer->readLine();
+    unsigned cycles = 0, failed = 1;
+    ASSERT_EQ(std::sscanf(line.c_str(), "cycles %u failed %u", &cycles, &failed), 2) << line;
+    EXPECT_GT(cycles, 0u);
+    EXPECT_EQ(failed, 0u) << line;
+    EXPECT_EQ(peer->wait(), 0);
+  }
+  EXPECT_TRUE(slots().empty()) << "no port is open, so no block is left";
+  clearJournal();
+  hSerRef portB = open(1);
+  EXPECT_EQ(journal("RegisterWrite(0, AARS232PortSelect"),
+            (std::vector<std::string>{"RegisterWrite(0, AARS232PortSelect, 0)",
+                                      "RegisterWrite(0, AARS232PortSelect, 1)"}))
+      << "a new first opener finds a fresh block";
+  hSerRef portA = open(0);
+  clFlushPort(portA);  // answers to the last commands of the loop
+  EXPECT_EQ(roundTrip(portA, "ID?"), "SIMCAM 0A");
+  EXPECT_EQ(roundTrip(portB, "ID?"), "SIMCAM 0B");
+  clSerialClose(portA);
+  clSerialClose(portB);
 }
 
 TEST_F(Processes, WithoutTheBoardRuntimeThereAreNoPorts) {

@@ -73,6 +73,12 @@ void SerialTest::runDesign(int board, const char* design) const {
   fn(board, design);
 }
 
+void SerialTest::removeBoard(int board) const {
+  auto fn = reinterpret_cast<int (*)(int)>(simEntry("corv30sim_removeBoard"));
+  ASSERT_NE(fn, nullptr);
+  ASSERT_EQ(fn(board), 0);
+}
+
 int SerialTest::registerValue(int board, const char* name) const {
   auto fn = reinterpret_cast<int (*)(int, const char*)>(simEntry("corv30sim_registerValue"));
   return fn != nullptr ? fn(board, name) : -12345;

@@ -39,6 +39,8 @@ class SerialTest : public ::testing::Test {
   void setHWStatus(int board, int status) const;
   void runDesign(int board, const char* design) const;
   int registerValue(int board, const char* name) const;
+  // Takes the board out of the machine: every runtime call for it fails.
+  void removeBoard(int board) const;
 
  private:
   TempDir dir_;

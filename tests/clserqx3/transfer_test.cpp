@@ -72,6 +72,26 @@ TEST_F(Transfer, ReadTimeOutGivesNoBytes) {
   clSerialClose(port);
 }
 
+// A board that disappears between two calls: the runtime fails every call,
+// and the port reports that as it reports any failing transfer, with no
+// bytes, and still closes; the camera that answered before is not heard.
+TEST_F(Transfer, BoardThatDisappearsBetweenTwoCallsFailsItsTransfersAndStillCloses) {
+  hSerRef port = open(0);
+  ASSERT_EQ(roundTrip(port, "ID?"), "SIMCAM 0A");
+  removeBoard(0);
+  char data[8] = "ID?\r";
+  CLUINT32 size = 4;
+  EXPECT_EQ(clSerialWrite(port, data, &size, 10), CL_ERR_NO_ERR);
+  EXPECT_EQ(size, 0xFFFFFFFFu) << "the runtime's -1, unchanged";
+  char buffer[16];
+  size = sizeof buffer;
+  EXPECT_EQ(clSerialRead(port, buffer, &size, 20), CL_ERR_TIMEOUT);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(roundTrip(port, "ID?", 20), "timeout");
+  clSerialClose(port);
+  EXPECT_TRUE(slots().empty());
+}
+
 TEST_F(Transfer, CamerasAnswerOnBothPortsOfADualUartDesign) {
   hSerRef a = open(0);
   hSerRef b = open(1);

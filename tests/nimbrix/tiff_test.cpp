@@ -6,6 +6,7 @@
 #include "nimbrix.h"
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
+#include "tiff_file.h"
 
 using namespace nimbrix_test;
 using qx::test::TempDir;
@@ -213,6 +214,43 @@ TEST(Tiff, MissingAndRefusedFiles) {
   p = nullptr;
   EXPECT_EQ(IoReadTiff("big.tif", &p, &w, &h, &b, &s), 0);
   IoFreeTiff(p);
+}
+
+// Found by fuzzing: one uncompressed strip that promises billions of rows,
+// of which the file holds one, is refused before its block is allocated;
+// short last strips of sound files still count only their own rows.
+TEST(Tiff, OneStripOfBillionsOfRowsIsRefusedBeforeAllocating) {
+  TempDir dir;
+  auto px = pattern(64);
+  ASSERT_EQ(IoWriteTiff("rows.tif", px.data(), 8, 8, 8, 1), 0);
+  std::string f = qx::test::readFile("rows.tif");
+  const std::uint32_t ifd = le32(f, 4);
+  for (std::uint32_t i = 0; i < le16(f, ifd); ++i) {
+    const std::size_t at = ifd + 2 + 12 * i;
+    if (le16(f, at) == 257 || le16(f, at) == 278) {
+      putLe16(f, at + 2, 4);
+      putLe32(f, at + 8, 0xFFFFFFFF);
+    }
+  }
+  qx::test::writeFile("rows.tif", f);
+  // A 32-bit libtiff already refuses the strip size when it opens the file.
+  TIFF* t = TIFFOpen("rows.tif", "r");
+  if (t != nullptr) {
+    EXPECT_EQ(nimbrix::tiffBlockSize(t), 0u);
+    TIFFClose(t);
+  } else {
+    EXPECT_LT(sizeof(void*), 8u) << "a 64-bit libtiff opens this file";
+  }
+  void* p = nullptr;
+  int w = 0, h = 0, b = 0, s = 0;
+  EXPECT_EQ(IoReadTiff("rows.tif", &p, &w, &h, &b, &s), 0);
+  IoFreeTiff(p);
+
+  libtiffFile("ms.tif", pattern(30, 1), 6, 5, 2, 0);
+  t = TIFFOpen("ms.tif", "r");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(nimbrix::tiffBlockSize(t), 36u) << "three strips of two rows of six bytes";
+  TIFFClose(t);
 }
 
 TEST(Tiff, OpenFailureSaysSoOnStandardOutput) {

@@ -1,0 +1,22 @@
+// An applet library that cannot be loaded: Px_Init fails with the
+// documented error and nothing stays loaded.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pictordyn.h"
+#include "testsupport.h"
+
+namespace {
+
+// A truncated library is left out: the Linux loader itself dies of
+// SIGBUS mapping it, before any of our code can refuse it.
+TEST(AppletFaults, FileThatIsNoLibraryIsRefused) {
+  qx::test::TempDir dir;
+  const std::string notLibrary = dir.file(qx::test::libraryFile("applet_text"));
+  qx::test::writeFile(notLibrary, "this is no library\n");
+  EXPECT_EQ(Px_Init(notLibrary.c_str(), 0), nullptr);
+  EXPECT_EQ(getLastErrorNumber(), PX_ERR_DLL_NOT_LOADED);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// A recording whose process is killed: the header never gets its picture
+// count, but every record whose buffer reached the file before the kill is
+// there, whole and in order, and no record on disk is damaged (a record of a
+// buffer that did not reach the disk reads as zeros).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "child_process.h"
+#include "testsupport.h"
+
+namespace {
+
+constexpr int kWidth = 1000;
+constexpr int kHeight = 1000;
+constexpr std::size_t kPicture = kWidth * kHeight;
+constexpr std::size_t kRecord = 24 + kPicture;
+constexpr std::size_t kBuffer = 4000000;
+
+std::uint32_t le32(const std::string& f, std::size_t at) {
+  return static_cast<unsigned char>(f[at]) | static_cast<unsigned char>(f[at + 1]) << 8 |
+         static_cast<unsigned char>(f[at + 2]) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(f[at + 3])) << 24;
+}
+
+enum class Slot { Intact, Partial, Empty, Damaged };
+
+// Record k of the file, when it lies wholly inside it: the recorder's
+// picture k, the same with zeros where the pages of a write cut short by the
+// kill never arrived, untouched space (its buffer never reached the disk),
+// or damaged: bytes that are neither the picture's nor zero.
+Slot record(const std::string& f, int k) {
+  const std::size_t at = 40 + static_cast<std::size_t>(k) * kRecord;
+  if (le32(f, at) == 0 && le32(f, at + 4) == 0) return Slot::Empty;
+  if (le32(f, at) != 2 || le32(f, at + 4) != kRecord || le32(f, at + 8) != 1000u + k ||
+      le32(f, at + 12) != 0u + k)
+    return Slot::Damaged;
+  Slot slot = Slot::Intact;
+  for (std::size_t i = 0; i < kPicture; ++i) {
+    const unsigned char byte = static_cast<unsigned char>(f[at + 24 + i]);
+    if (byte == (k * 31 + i) % 251) continue;
+    if (byte != 0) return Slot::Damaged;
+    slot = Slot::Partial;
+  }
+  return slot;
+}
+
+TEST(KilledRecording, EveryRecordWrittenBeforeTheKillIsIntact) {
+  qx::test::TempDir dir;
+  const std::string file = dir.file("killed.seq");
+  qx::test::ChildProcess child;
+  ASSERT_TRUE(child.start(qx::test::programFile("fault_recorder"),
+                          {file, std::to_string(kWidth), std::to_string(kHeight)}));
+  // Twenty pictures are five buffers: the ring of four has come round, so
+  // the first buffer's write has ended.
+  std::string line;
+  for (int k = 0; k < 20; ++k) {
+    line = child.readLine();
+    ASSERT_EQ(line, "written " + std::to_string(k));
+  }
+  child.kill();
+  child.wait();
+
+  const std::string f = qx::test::readFile(file);
+  // A buffer whose write was under way at the kill may be on disk in part.
+  ASSERT_GE(f.size(), kBuffer);
+  EXPECT_EQ(le32(f, 0), 1u);
+  EXPECT_EQ(le32(f, 12), static_cast<std::uint32_t>(kWidth));
+  EXPECT_EQ(le32(f, 32), 0u) << "the count is only written when the recording is closed";
+  const int whole = static_cast<int>((f.size() - 40) / kRecord);
+  int leading = 0;
+  while (leading < whole && record(f, leading) == Slot::Intact) ++leading;
+  // The first buffer's write had ended: its three records are there.
+  EXPECT_GE(leading, 3);
+  for (int k = 0; k < whole; ++k) EXPECT_NE(record(f, k), Slot::Damaged) << "record " << k;
+}
+
+}  // namespace
