@@ -2,11 +2,11 @@
 // configuration-file initialisation.
 #include "config_file.h"
 
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 

@@ -86,8 +86,8 @@ inline std::vector<uint8_t> flatPicture(int width, int height, uint8_t level) {
 
 // Compares the top-left width x height pixels of the window's client area
 // with `expected` until they agree or five seconds passed (some systems show
-// drawing a little later, and a busy machine makes that later still). Returns "" or a description of the first
-// mismatch.
+// drawing a little later, and a busy machine makes that later still). Returns "" or a description
+// of the first mismatch.
 inline std::string screenShows(OculonWindow window, int width, int height,
                                const std::function<uint32_t(int, int)>& expected) {
   std::string mismatch = "window not found";

@@ -56,9 +56,13 @@ bool makeDir(const std::string& path) {
   return ::mkdir(path.c_str(), 0755) == 0;
 }
 
-void makeReadOnly(const std::string& path) { ::chmod(path.c_str(), 0444); }
+void makeReadOnly(const std::string& path) {
+  ::chmod(path.c_str(), 0444);
+}
 
-bool removeFile(const std::string& path) { return ::remove(path.c_str()) == 0; }
+bool removeFile(const std::string& path) {
+  return ::remove(path.c_str()) == 0;
+}
 
 void setRegistryDllPath(const std::optional<std::string>& value, const TempDir& dir) {
   std::string text = "Windows Registry Editor Version 5.00\n\n";
