@@ -5,13 +5,10 @@
 #include "platform/directory.h"
 #include "platform/library.h"
 
-#include <cstring>
-
 namespace qx::pictordyn {
 namespace {
 
 constexpr std::size_t kMaxCandidates = 64;
-constexpr std::size_t kPathBuffer = 256;
 constexpr std::size_t kInfoText = 64;
 
 // What the library's Info entry answers to `query`; empty when it has none.

@@ -16,9 +16,6 @@
 namespace qx::pictordyn {
 namespace {
 
-// Names and formed paths live in 256-byte buffers; what does not fit is
-// refused rather than cut into another file's name.
-constexpr std::size_t kNameBuffer = 256;
 // The size of the record as the applet is told it.
 constexpr int kRecordSize = static_cast<int>(sizeof(Px_Struct));
 
@@ -38,7 +35,7 @@ platform::LibraryHandle loadApplet(const char* name, int boardIndex) {
   if (folder.empty()) return nullptr;
   const std::string path = folder + platform::kPathSeparator + name;
   // A path that does not fit its buffer is not cut into another file's name.
-  if (path.size() >= kNameBuffer) return nullptr;
+  if (path.size() >= kPathBuffer) return nullptr;
   return platform::loadLibrary(path.c_str());
 }
 
@@ -53,7 +50,7 @@ void resolveEntries(Px_Struct* record, platform::LibraryHandle library, unsigned
 Px_Struct* initialise(const char* name, int boardIndex, Flavour flavour) {
   if (name == nullptr) return nullptr;
   if (boardIndex < 0 || boardIndex >= kBoardCount) return nullptr;
-  if (std::strlen(name) >= kNameBuffer) {
+  if (std::strlen(name) >= kPathBuffer) {
     px_lastError = PX_ERR_DLL_NOT_LOADED;
     return nullptr;
   }
