@@ -64,19 +64,19 @@ bool writeBmp(std::FILE* file, const unsigned char* pixels, int width, int heigh
       palette[4 * i + 3] = 0;
     }
   }
-  if (std::fwrite(head, 1, l.dataOffset, file) != l.dataOffset) return false;
-
-  // Rows go out bottom to top, each followed by its padding, straight from
-  // the caller's buffer: no copy, and the buffer is never reordered.
+  // The headers and the rows go out bottom to top, each row followed by its
+  // padding, straight from the caller's buffer in one gathered transfer: no
+  // copy, and the buffer is never reordered.
   static unsigned char zeros[4] = {};
   const std::size_t pad = l.storedRow - l.rowBytes;
   std::vector<qx::platform::FilePiece> pieces;
-  pieces.reserve(static_cast<std::size_t>(height) * (pad ? 2 : 1));
+  pieces.reserve(1 + static_cast<std::size_t>(height) * (pad ? 2 : 1));
+  pieces.push_back({head, l.dataOffset});
   for (std::size_t row = static_cast<std::size_t>(height); row-- > 0;) {
     pieces.push_back({const_cast<unsigned char*>(pixels) + row * l.rowBytes, l.rowBytes});
     if (pad != 0) pieces.push_back({zeros, pad});
   }
-  return qx::platform::writePiecesAt(file, l.dataOffset, pieces.data(), pieces.size());
+  return qx::platform::writePiecesAt(file, 0, pieces.data(), pieces.size());
 }
 
 }  // namespace nimbrix

@@ -124,6 +124,18 @@ TEST(Tiff, ColourIsStoredRedGreenBlueAndReadAsStored) {
     ASSERT_EQ(IoWriteTiff("w.tif", in.data(), width, 2, 8, 3), 0);
     EXPECT_EQ(stripData(qx::test::readFile("w.tif")), bytes(swapped(row, 1))) << width;
   }
+  // Pictures of several megabytes go out in more than one run of rows, the
+  // last one short: the strip is still whole, in order and swapped.
+  for (int bits : {8, 16}) {
+    const int width = bits == 8 ? 1399 : 701, height = 1100;
+    const std::size_t size = bits / 8;
+    const auto px = pattern(3 * size * width * height, bits + 1);
+    auto in = px;
+    ASSERT_EQ(IoWriteTiff("big.tif", in.data(), width, height, bits, 3), 0);
+    const std::string file = qx::test::readFile("big.tif");
+    EXPECT_EQ(firstDirectory(file)[279].values.at(0), px.size());
+    EXPECT_TRUE(stripData(file) == bytes(swapped(px, size))) << bits;
+  }
   // Four samples go as they are; grey round-trips unchanged.
   const auto four = pattern(4 * 3 * 2, 4);
   auto copy = four;
