@@ -24,10 +24,6 @@ uint32_t place(uint32_t mask, uint32_t level) {
   return (scaled << shift) & mask;
 }
 
-#if defined(OC_HAVE_SSSE3_PATH)
-int greyRowSse2(const uint8_t* src, uint32_t* dst, int width);
-#endif
-
 bool littleEndian() {
   const uint16_t probe = 1;
   uint8_t first;
@@ -35,38 +31,20 @@ bool littleEndian() {
   return first == 1;
 }
 
-void greyRow(const uint8_t* src, uint32_t* dst, int width, bool plainRgb, const uint32_t* ramp) {
-  if (plainRgb) {
-    int x = 0;
-#if defined(OC_HAVE_SSSE3_PATH)
-    x = greyRowSse2(src, dst, width);
-#endif
-    for (; x < width; ++x) dst[x] = src[x] * 0x010101u;
-  } else {
-    for (int x = 0; x < width; ++x) dst[x] = ramp[src[x]];
-  }
-}
+// The row functions below convert `width` pixels and, when `copy` is given,
+// store the source bytes they read there as well. Each returns the number of
+// pixels done; the rest is left to the next one.
 
 #if defined(OC_HAVE_SSSE3_PATH)
-// Four pixels a shuffle; 16 bytes are loaded for 12, so the loop stops while
-// at least 6 pixels remain in the row.
-__attribute__((target("ssse3"))) int colourRowSsse3(const uint8_t* src, uint32_t* dst, int width) {
-  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-  int x = 0;
-  for (; x + 6 <= width; x += 4) {
-    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(in, spread));
-  }
-  return x;
-}
-
 // Sixteen grey pixels at a time, each level copied into blue, green and red.
 // Plain stores: the server reads the image right after, best from the cache.
-int greyRowSse2(const uint8_t* src, uint32_t* dst, int width) {
+template <bool kCopy>
+int greyRowSse2(const uint8_t* src, uint32_t* dst, int width, uint8_t* copy) {
   const __m128i rgb = _mm_set1_epi32(0x00ffffff);
   int x = 0;
   for (; x + 16 <= width; x += 16) {
     const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+    if (kCopy) _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + x), g);
     const __m128i lo = _mm_unpacklo_epi8(g, g);
     const __m128i hi = _mm_unpackhi_epi8(g, g);
     auto* out = reinterpret_cast<__m128i*>(dst + x);
@@ -82,21 +60,78 @@ int greyRowSse2(const uint8_t* src, uint32_t* dst, int width) {
   return x;
 }
 
+// Four pixels a shuffle; 16 bytes are loaded for 12, so the loop stops while
+// at least 6 pixels remain in the row. The copy takes the 16 bytes too: the
+// 4 beyond the pixels done are rewritten with the same values later.
+template <bool kCopy>
+__attribute__((target("ssse3"))) int colourRowSsse3(const uint8_t* src, uint32_t* dst, int width,
+                                                    uint8_t* copy) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int x = 0;
+  for (; x + 6 <= width; x += 4) {
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
+    if (kCopy) _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + 3 * x), in);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_shuffle_epi8(in, spread));
+  }
+  return x;
+}
+
+// Eight pixels a shuffle: each 128-bit lane takes the 12 bytes of four
+// pixels. The second load reaches 16 bytes past the first pixel of the second
+// half, so the loop stops while at least 10 pixels remain.
+template <bool kCopy>
+__attribute__((target("avx2"))) int colourRowAvx2(const uint8_t* src, uint32_t* dst, int width,
+                                                  uint8_t* copy) {
+  const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0,
+                                          1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int x = 0;
+  for (; x + 10 <= width; x += 8) {
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * x + 12));
+    if (kCopy) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + 3 * x), lo);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + 3 * x + 12), hi);
+    }
+    const __m256i in = _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x), _mm256_shuffle_epi8(in, spread));
+  }
+  return x;
+}
+
 bool hasSsse3() {
   static const bool present = __builtin_cpu_supports("ssse3");
   return present;
 }
+
+bool hasAvx2() {
+  static const bool present = __builtin_cpu_supports("avx2");
+  return present;
+}
 #endif
 
-void colourRowPlain(const uint8_t* src, uint32_t* dst, int width) {
+void greyRow(const uint8_t* src, uint32_t* dst, int width, uint8_t* copy) {
   int x = 0;
 #if defined(OC_HAVE_SSSE3_PATH)
-  if (hasSsse3()) {
-    x = colourRowSsse3(src, dst, width);
-    src += 3 * x;
-    dst += x;
-  }
+  x = copy != nullptr ? greyRowSse2<true>(src, dst, width, copy)
+                      : greyRowSse2<false>(src, dst, width, nullptr);
 #endif
+  if (copy != nullptr) std::memcpy(copy + x, src + x, static_cast<size_t>(width - x));
+  for (; x < width; ++x) dst[x] = src[x] * 0x010101u;
+}
+
+void colourRow(const uint8_t* src, uint32_t* dst, int width, uint8_t* copy) {
+  int x = 0;
+#if defined(OC_HAVE_SSSE3_PATH)
+  if (hasAvx2())
+    x = copy != nullptr ? colourRowAvx2<true>(src, dst, width, copy)
+                        : colourRowAvx2<false>(src, dst, width, nullptr);
+  else if (hasSsse3())
+    x = copy != nullptr ? colourRowSsse3<true>(src, dst, width, copy)
+                        : colourRowSsse3<false>(src, dst, width, nullptr);
+#endif
+  if (copy != nullptr) std::memcpy(copy + 3 * x, src + 3 * x, 3 * static_cast<size_t>(width - x));
+  src += 3 * x;
+  dst += x;
   if (littleEndian()) {
     // Four pixels from three 32-bit words: B G R B | G R B G | R B G R.
     for (; x + 4 <= width; x += 4, src += 12, dst += 4) {
@@ -128,19 +163,23 @@ PixelLayout::PixelLayout(uint32_t redMask, uint32_t greenMask, uint32_t blueMask
 }
 
 void PixelLayout::convert(const uint8_t* source, int64_t sourceStride, int bitDepth,
-                          uint8_t* target, int64_t targetStride, int width, int height) const {
+                          uint8_t* target, int64_t targetStride, int width, int height,
+                          uint8_t* copy) const {
+  const size_t rowBytes = static_cast<size_t>(width) * (bitDepth == 8 ? 1 : 3);
   for (int y = 0; y < height; ++y) {
     const uint8_t* src = source + y * sourceStride;
+    uint8_t* copyRow = copy != nullptr ? copy + y * sourceStride : nullptr;
     // Target rows of an image are 32-bit aligned.
     uint32_t* dst = reinterpret_cast<uint32_t*>(target + y * targetStride);
-    if (bitDepth == 8) {
-      greyRow(src, dst, width, plainRgb_, grey_);
+    if (plainRgb_ && bitDepth == 8) {
+      greyRow(src, dst, width, copyRow);
     } else if (plainRgb_) {
-      colourRowPlain(src, dst, width);
+      colourRow(src, dst, width, copyRow);
     } else {
+      if (copyRow != nullptr) std::memcpy(copyRow, src, rowBytes);
       for (int x = 0; x < width; ++x) {
-        const uint8_t* p = src + 3 * x;
-        dst[x] = colour(p[0], p[1], p[2]);
+        const uint8_t* p = src + (bitDepth == 8 ? x : 3 * x);
+        dst[x] = bitDepth == 8 ? grey_[p[0]] : colour(p[0], p[1], p[2]);
       }
     }
   }

@@ -14,8 +14,11 @@ class PixelLayout {
   // Converts a width x height area. `source` rows are `sourceStride` bytes
   // apart and hold 1 (grey, shown through a grey ramp) or 3 (blue, green,
   // red) bytes per pixel; `target` rows are `targetStride` bytes apart.
+  // With `copy`, the source bytes of the area are also copied there (rows
+  // `sourceStride` apart) in the same pass, so that each source byte is read
+  // once; `copy` must not overlap `source`.
   void convert(const uint8_t* source, int64_t sourceStride, int bitDepth, uint8_t* target,
-               int64_t targetStride, int width, int height) const;
+               int64_t targetStride, int width, int height, uint8_t* copy = nullptr) const;
 
   uint32_t grey(uint8_t level) const { return grey_[level]; }
   uint32_t colour(uint8_t blue, uint8_t green, uint8_t red) const {

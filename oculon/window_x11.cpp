@@ -74,9 +74,10 @@ void setTitleLocked(BackendWindow& b, const char* title) {
 }
 
 // Converts the visible part of the pixel source and sends it to the window.
-// With `pixels`, a new picture is copied into the pixel source on the way,
-// row by row, so that each row is read from memory once for both the copy
-// and the conversion. Called with the record's lock held.
+// With `pixels`, a new picture is copied into the pixel source on the way:
+// the visible part of each row in the same pass as its conversion, so that
+// each byte is read from memory once, the rest of the row after it. Called
+// with the record's lock held.
 void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t bytes = 0) {
   BackendWindow& b = *record.backend;
   const bool copying = pixels != nullptr && bytes > 0 && pixels != record.pixelSource;
@@ -95,10 +96,18 @@ void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t 
     const uint8_t* from = copying ? pixels : record.pixelSource;
     uint8_t* target = b.surface.acquire(b.display);
     const int64_t targetStride = b.surface.stride();
+    const int64_t visible = static_cast<int64_t>(width) * (record.bitDepth == 8 ? 1 : 3);
     for (int y = 0; y < height; ++y) {
-      if (copying) copyUpTo((y + 1) * stride);
-      b.layout->convert(from + y * stride, stride, record.bitDepth, target + y * targetStride,
-                        targetStride, width, 1);
+      const int64_t rowAt = y * stride;
+      uint8_t* copyRow = nullptr;
+      if (copying) {
+        copyUpTo(rowAt);
+        if (copied == rowAt && rowAt + visible <= bytes) copyRow = record.pixelSource + rowAt;
+      }
+      b.layout->convert(from + rowAt, stride, record.bitDepth, target + y * targetStride,
+                        targetStride, width, 1, copyRow);
+      if (copyRow != nullptr) copied = rowAt + visible;
+      if (copying) copyUpTo(rowAt + stride);
     }
     b.surface.put(b.display, b.window, b.gc, width, height);
   }
