@@ -1,9 +1,11 @@
 #include "image_x11.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "errors_x11.h"
@@ -133,12 +135,22 @@ void ImageSurface::waitUntilDone(Display* display, int slot) {
   if (!busy_[slot]) return;
   CompletionOf wanted{completionType_, segments_[slot].shmseg};
   XEvent event;
-  if (!XCheckIfEvent(display, &event, isCompletionOf, reinterpret_cast<XPointer>(&wanted))) {
-    // Once the server answered a round trip, it has handled the transfer
-    // and its completion is queued, unless the transfer failed (the window
-    // was gone): either way the image is free.
-    XSync(display, False);
-    XCheckIfEvent(display, &event, isCompletionOf, reinterpret_cast<XPointer>(&wanted));
+  // The server answers the transfer with its completion, or with an error
+  // when it failed (the window was gone), in request order: once anything as
+  // late as the transfer has arrived without the completion, the image is
+  // free too. Only this transfer is waited for, not the ones sent after it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!XCheckIfEvent(display, &event, isCompletionOf, reinterpret_cast<XPointer>(&wanted))) {
+    if (static_cast<long>(LastKnownRequestProcessed(display) - serials_[slot]) >= 0) break;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd input{ConnectionNumber(display), POLLIN, 0};
+    if (left.count() <= 0 || poll(&input, 1, static_cast<int>(left.count()) + 1) == 0) {
+      // A server this slow is asked outright.
+      XSync(display, False);
+      XCheckIfEvent(display, &event, isCompletionOf, reinterpret_cast<XPointer>(&wanted));
+      break;
+    }
   }
   busy_[slot] = false;
 }
@@ -151,6 +163,7 @@ uint8_t* ImageSurface::acquire(Display* display) {
 void ImageSurface::put(Display* display, Drawable drawable, GC gc, int width, int height) {
   XImage* image = images_[next_];
   if (shared_) {
+    serials_[next_] = NextRequest(display);
     XShmPutImage(display, drawable, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width),
                  static_cast<unsigned>(height), True);
     busy_[next_] = true;

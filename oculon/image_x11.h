@@ -4,7 +4,8 @@
 //
 // With shared memory there are two images: while the server copies one to
 // the window, the next picture is converted into the other. An image is
-// written again only after the server reported it done (ShmCompletion).
+// written again only after the server reported it done (ShmCompletion) or
+// refused (an error).
 #pragma once
 
 #include <X11/Xlib.h>
@@ -53,6 +54,7 @@ class ImageSurface {
   XImage* images_[kShmImages] = {};
   XShmSegmentInfo segments_[kShmImages] = {};
   bool busy_[kShmImages] = {};
+  unsigned long serials_[kShmImages] = {};  // of each image's last transfer
   int count_ = 0;
   int next_ = 0;
   int completionType_ = -1;

@@ -2,6 +2,9 @@
 // nothing of the display left behind.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "capture_stderr.h"
 #include "oculon.h"
 #include "testsupport.h"
@@ -10,6 +13,9 @@ namespace qx::test {
 namespace {
 
 TEST(NoDisplay, CreationFailsWithErrOnStandardError) {
+  const char* display = std::getenv("DISPLAY");
+  const bool hadDisplay = display != nullptr;
+  const std::string saved = hadDisplay ? display : "";
   unsetEnv("DISPLAY");
   StderrCapture capture;
   EXPECT_EQ(CreateDisplay(8, 200, 150), -1);
@@ -18,6 +24,8 @@ TEST(NoDisplay, CreationFailsWithErrOnStandardError) {
   EXPECT_EQ(text, "ERR\nERR\n");
   EXPECT_FALSE(GetWindowHandle(0));
   EXPECT_EQ(CloseDisplay(0), -1);
+  // The other tests of this program may run in the same process.
+  if (hadDisplay) setEnv("DISPLAY", saved);
 }
 
 }  // namespace
