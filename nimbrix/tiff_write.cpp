@@ -125,12 +125,15 @@ bool writeTiff(TIFF* tif, const unsigned char* pixels, int width, int height, in
         }
       }
       filled += row;
-      if (filled >= due) {
-        append(work.data(), due);
-        std::memmove(work.data(), work.data() + due, filled - due);
-        filled -= due;
-        due = kRun;
+      // Less than a run is left over, so the next row fits: a row longer
+      // than a run may complete several.
+      std::size_t sent = 0;
+      for (; ok && filled - sent >= due; due = kRun) {
+        append(work.data() + sent, due);
+        sent += due;
       }
+      std::memmove(work.data(), work.data() + sent, filled - sent);
+      filled -= sent;
     }
     if (filled > 0) append(work.data(), filled);
   }

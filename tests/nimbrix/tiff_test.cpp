@@ -125,9 +125,13 @@ TEST(Tiff, ColourIsStoredRedGreenBlueAndReadAsStored) {
     EXPECT_EQ(stripData(qx::test::readFile("w.tif")), bytes(swapped(row, 1))) << width;
   }
   // Pictures of several megabytes go out in more than one run of rows, the
-  // last one short: the strip is still whole, in order and swapped.
-  for (int bits : {8, 16}) {
-    const int width = bits == 8 ? 1399 : 701, height = 1100;
+  // last one short, also when a single row is longer than a run: the strip
+  // is still whole, in order and swapped.
+  struct Big {
+    int bits, width, height;
+  };
+  for (Big big : {Big{8, 1399, 1100}, Big{16, 701, 1100}, Big{8, 3000001, 2}}) {
+    const int bits = big.bits, width = big.width, height = big.height;
     const std::size_t size = bits / 8;
     const auto px = pattern(3 * size * width * height, bits + 1);
     auto in = px;
