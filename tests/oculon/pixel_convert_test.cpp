@@ -1,20 +1,20 @@
-// The X11 backend's pieces on their own: pixel conversion (with the copy
-// made in the same pass) against a plain per-pixel rule, and the shared
-// images' hand-over when the server refuses a transfer.
-// Google Test first: Xlib's macros would rename some of its identifiers.
+// Pixel conversion for X11 screens (with the copy made in the same pass)
+// against a plain per-pixel rule. Built twice: as the processor allows, and
+// with the SSSE3 path forced.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
-#include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "errors_x11.h"
-#include "image_x11.h"
 #include "pixel_convert.h"
+
+// The two builds name their tests apart.
+#if defined(OC_FORCE_SSSE3)
+#define OC_CONVERT_SUITE PixelConvertSsse3
+#else
+#define OC_CONVERT_SUITE PixelConvert
+#endif
 
 namespace qx::oculon {
 namespace {
@@ -40,7 +40,7 @@ uint32_t expected(uint32_t rMask, uint32_t gMask, uint32_t bMask, uint8_t b, uin
   return put(rMask, r) | put(gMask, g) | put(bMask, b);
 }
 
-TEST(PixelConvert, EveryWidthDepthAndLayoutMatchesThePerPixelRuleAndCopiesTheSource) {
+TEST(OC_CONVERT_SUITE, EveryWidthDepthAndLayoutMatchesThePerPixelRuleAndCopiesTheSource) {
   struct Layout {
     uint32_t r, g, b;
   };
@@ -86,39 +86,6 @@ TEST(PixelConvert, EveryWidthDepthAndLayoutMatchesThePerPixelRuleAndCopiesTheSou
       }
     }
   }
-}
-
-TEST(SharedImages, ARefusedTransferFreesItsImageWithoutWaitingForACompletion) {
-  const char* name = std::getenv("DISPLAY");
-  ASSERT_TRUE(name != nullptr && *name != '\0')
-      << "needs a display: start Xvfb (scripts/test does)";
-  Display* dpy = XOpenDisplay(nullptr);
-  ASSERT_NE(dpy, nullptr);
-  x11::watchErrors(dpy);
-  const int screen = DefaultScreen(dpy);
-  const Window window = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 0, 0, 64, 48, 0, 0, 0);
-  GC gc = XCreateGC(dpy, window, 0, nullptr);
-  x11::ImageSurface surface;
-  ASSERT_TRUE(surface.reserve(dpy, DefaultVisual(dpy, screen), DefaultDepth(dpy, screen), 64, 48));
-  if (!surface.usesSharedMemory()) GTEST_SKIP() << "the server offers no shared images";
-  surface.acquire(dpy);
-  surface.put(dpy, window, gc, 64, 48);
-  // The window goes: from now on the server answers every transfer with an
-  // error instead of a completion.
-  XDestroyWindow(dpy, window);
-  const auto start = std::chrono::steady_clock::now();
-  // Each round waits for the image sent two transfers before; from the third
-  // round on that is a refused one, which must be free at once.
-  for (int i = 0; i < 6; ++i) {
-    ASSERT_NE(surface.acquire(dpy), nullptr);
-    surface.put(dpy, window, gc, 64, 48);
-  }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-  surface.release(dpy);
-  EXPECT_EQ(x11::syncAndTakeError(dpy), BadDrawable);
-  XFreeGC(dpy, gc);
-  x11::unwatchErrors(dpy);
-  XCloseDisplay(dpy);
 }
 
 }  // namespace
