@@ -32,8 +32,8 @@ bool littleEndian() {
 }
 
 // The row functions below convert `width` pixels and, when `copy` is given,
-// store the source bytes they read there as well. Each returns the number of
-// pixels done; the rest is left to the next one.
+// store the source bytes they read there as well. The vector ones return the
+// number of pixels done; greyRow and colourRow finish the rest.
 
 #if defined(OC_HAVE_SSSE3_PATH)
 // Sixteen grey pixels at a time, each level copied into blue, green and red.
