@@ -58,7 +58,8 @@ bool run(int bytes, double seconds) {
   const size_t size = static_cast<size_t>(kSide) * kSide * bytes;
   std::vector<std::vector<unsigned char>> ring(kRing, std::vector<unsigned char>(size, 0));
   std::vector<unsigned char> source(size);
-  qx::sim::drawPicture(source.data(), kSide, kSide, bytes, 1);
+  const qx::sim::PatternPainter painter(kSide, kSide, bytes);
+  painter.draw(source.data(), 1);
   // What is measured must be the pattern itself.
   if (!isPicture(source.data(), bytes, 1)) {
     std::fprintf(stderr, "the simulator's picture is not the pattern\n");
@@ -74,7 +75,7 @@ bool run(int bytes, double seconds) {
         seconds,
         [&](long i) {
           unsigned char* buffer = ring[i % kRing].data();
-          qx::sim::drawPicture(buffer, kSide, kSide, bytes, ++picture);
+          painter.draw(buffer, ++picture);
           last = buffer;
         },
         drawn, drawTime);

@@ -9,7 +9,11 @@
  *   pixel in the order blue, green, red. Every byte is acqsim_pattern(x, y, n,
  *   channel) (channel 0 for grey; 0, 1, 2 = blue, green, red for colour),
  *   except the first 4 bytes of the picture, which hold n little-endian (the
- *   stamp). The pattern moves by 4 pixels per picture.
+ *   stamp). The pattern repeats every 256 pixels across and down and moves
+ *   diagonally by whole pixels per picture, so the simulator draws a picture
+ *   by copying rows prepared once per geometry: it costs no more than about
+ *   a copy of the picture, and every picture still differs from the one
+ *   before it in every row and in its stamp.
  *
  * Parameters (Px_setParameter / Px_getParameter / Px_getParameterEx, values
  *   through an int pointer, per port 0 and 1). Geometry, format and trigger
@@ -89,12 +93,14 @@ extern "C" {
 #define ACQSIM_ERR_CONFIG_FILE (-5000)      /* configuration file missing or malformed */
 
 /* The pattern byte of (x, y) in picture n; channel 0 for grey pictures, 0, 1
- * and 2 (blue, green, red) for colour pictures. */
+ * and 2 (blue, green, red) for colour pictures. Grey and blue: diagonal
+ * ramps moving 4 pixels per picture; green: horizontal bands moving down 2
+ * rows; red: a crossed texture moving 2 pixels right and down. */
 static inline unsigned char acqsim_pattern(int x, int y, int n, int channel) {
   unsigned v;
   switch (channel) {
     case 1: v = (unsigned)y + 2u * (unsigned)n; break;
-    case 2: v = ((unsigned)x ^ (unsigned)y) + (unsigned)n; break;
+    case 2: v = ((unsigned)x + 2u * (unsigned)n) ^ ((unsigned)y + 2u * (unsigned)n); break;
     default: v = (unsigned)x + (unsigned)y + 4u * (unsigned)n; break;
   }
   return (unsigned char)(v & 0xffu);

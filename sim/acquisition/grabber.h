@@ -10,6 +10,7 @@
 
 #include "applet_entries.h"
 #include "memory_ring.h"
+#include "picture.h"
 #include "settings.h"
 
 #include <array>
@@ -109,6 +110,9 @@ class Grabber {
     std::thread thread;
     std::condition_variable wake;  // stop requests and triggers
     MemoryRing* memory = nullptr;  // of the current or last acquisition
+    // The pattern rows for the geometry of the current or last acquisition;
+    // replaced only by acquire, while no frame thread runs.
+    std::unique_ptr<PatternPainter> painter;
     bool active = false;
     bool stopRequested = false;
     bool software = false;

@@ -5,6 +5,8 @@
 #include "picture.h"
 
 #include <chrono>
+#include <memory>
+#include <new>
 #include <system_error>
 
 namespace qx::sim {
@@ -25,14 +27,30 @@ int Grabber::acquire(int port, int pictureCount, int mode, void* memory) {
   std::lock_guard<std::mutex> life(lifecycle_);
   Port& p = ports_[port];
   std::thread finished;
+  PortSettings settings;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (p.active) return fail(ACQSIM_ERR_ACQUIRING);
     finished = std::move(p.thread);
+    settings = p.settings;
   }
   // The thread of an acquisition that reached its picture count has left
   // its loop; it only has to be joined.
   if (finished.joinable()) finished.join();
+  // No frame thread uses the painter now. Its rows are prepared outside the
+  // lock (wide colour pictures take milliseconds, which the other port's
+  // frame thread must not wait for), and only when the geometry changed.
+  auto prepare = [&p](const PortSettings& s) {
+    if (p.painter && p.painter->paints(s.width, s.height, s.bytesPerPixel())) return true;
+    p.painter.reset();
+    try {
+      p.painter = std::make_unique<PatternPainter>(s.width, s.height, s.bytesPerPixel());
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  };
+  if (!prepare(settings)) return fail(ACQSIM_ERR_NO_MEMORY);
 
   std::lock_guard<std::mutex> lock(mutex_);
   MemoryRing* ring = findMemory(memory);
@@ -40,6 +58,9 @@ int Grabber::acquire(int port, int pictureCount, int mode, void* memory) {
   if (ring->users > 0) return fail(ACQSIM_ERR_BUSY);
   const int holds = ring->holds(p.settings.pictureBytes());
   if (holds < 0) return fail(holds);
+  // A parameter set since the look above: the rows follow, this once under
+  // the lock.
+  if (!prepare(p.settings)) return fail(ACQSIM_ERR_NO_MEMORY);
   ring->forgetPictures();
   p.memory = ring;
   p.running = p.settings;
@@ -63,6 +84,7 @@ int Grabber::acquire(int port, int pictureCount, int mode, void* memory) {
 void Grabber::run(int portIndex) {
   Port& p = ports_[portIndex];
   std::unique_lock<std::mutex> lock(mutex_);
+  const PatternPainter& painter = *p.painter;
   Clock::time_point due = Clock::now() + periodOf(p.running.rate);
   while (!p.stopRequested) {
     if (p.software) {
@@ -80,13 +102,12 @@ void Grabber::run(int portIndex) {
     const int n = p.last + 1;
     MemoryRing::Slot& slot = p.memory->slotOf(n);
     slot.picture = 0;  // no longer the picture it held
-    const PortSettings s = p.running;
     lock.unlock();
-    drawPicture(slot.data, s.width, s.height, s.bytesPerPixel(), n);
+    painter.draw(slot.data, n);
     lock.lock();
     slot.picture = n;
     slot.tag = ACQSIM_TAG(portIndex, n);
-    slot.length = s.pictureBytes();
+    slot.length = p.running.pictureBytes();
     p.last = n;
     if (p.target > 0 && n >= p.target) break;
     pictures_.notify_all();

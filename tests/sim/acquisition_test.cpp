@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace qx::test {
 namespace {
@@ -150,6 +152,53 @@ TEST_F(AcqSim, BothPortsRunAtOnceWithTheirOwnFormats) {
   EXPECT_EQ(get(ACQSIM_PARAM_TRANSFER_LENGTH, 1, 10), 64 * 16 * 3);
   EXPECT_EQ(get(ACQSIM_PARAM_IMAGE_TAG, 1, 10), ACQSIM_TAG(1, 10));
   EXPECT_EQ(get(ACQSIM_PARAM_TRANSFER_LENGTH, 0, 10), 640 * 480);
+}
+
+// Rows are copied from rows prepared per geometry and chosen by picture
+// number: every byte of every picture must still be the pattern, where rows
+// and columns pass the pattern's 256-pixel period, for every shift the
+// pictures go through (colour repeats after 128 pictures), and at the
+// narrowest and widest pictures.
+TEST_F(AcqSim, EveryByteIsThePatternThroughAWholePeriodAndAtTheLimits) {
+  const int w = 301, h = 259, count = 130;
+  ASSERT_EQ(set(ACQSIM_PARAM_RATE, 1000, 0), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_WIDTH, w, 0), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_HEIGHT, h, 0), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_RATE, 1000, 1), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_FORMAT, 24, 1), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_WIDTH, w, 1), 0);
+  ASSERT_EQ(set(ACQSIM_PARAM_HEIGHT, h, 1), 0);
+  // One buffer per picture: none is overwritten before it is checked.
+  void* grey = allocMem(w * h, count);
+  void* colour = allocMem(w * h * 3, count);
+  ASSERT_EQ(acquire(0, count, ACQSIM_MODE_CONTINUOUS, grey), 0);
+  ASSERT_EQ(acquire(1, count, ACQSIM_MODE_CONTINUOUS, colour), 0);
+  ASSERT_EQ(wait(count, 0, 20000, grey), count);
+  ASSERT_EQ(wait(count, 1, 20000, colour), count);
+  for (int n = 1; n <= count; ++n) {
+    ASSERT_EQ(patternMismatch(picture(n, 0, grey), w, h, 1, n), "");
+    ASSERT_EQ(patternMismatch(picture(n, 1, colour), w, h, 3, n), "");
+  }
+
+  // The geometry changes between acquisitions: the prepared rows follow,
+  // down to the narrowest picture, and up to the widest.
+  const std::vector<std::pair<int, int>> geometries = {{4, 8}, {4, 24}, {16384, 24}, {16384, 8}};
+  for (const auto& [width, format] : geometries) {
+    ASSERT_EQ(set(ACQSIM_PARAM_WIDTH, width, 1), 0);
+    ASSERT_EQ(set(ACQSIM_PARAM_HEIGHT, 2, 1), 0);
+    ASSERT_EQ(set(ACQSIM_PARAM_FORMAT, format, 1), 0);
+    const int bytes = format / 8;
+    std::vector<unsigned char> buffer(width * 2 * bytes + 1, 0xee);
+    auto head = entry<PxAllocMemHeadFn>("Px_AllocMemHead")(px_, width * 2 * bytes + 1, 1);
+    ASSERT_EQ(entry<PxAddMemFn>("Px_AddMem")(px_, head, 0, width * 2 * bytes + 1, buffer.data()),
+              0);
+    ASSERT_EQ(acquire(1, 3, ACQSIM_MODE_CONTINUOUS, head), 0);
+    ASSERT_EQ(wait(3, 1, 5000, head), 3);
+    EXPECT_EQ(patternMismatch(buffer.data(), width, 2, bytes, 3), "") << width << "x2x" << format;
+    EXPECT_EQ(buffer.back(), 0xee) << "written past a picture " << width << " wide";
+    ASSERT_EQ(stop(1), 0);
+    ASSERT_EQ(entry<PxFreeMemHeadFn>("Px_FreeMemHead")(px_, head), 0);
+  }
 }
 
 TEST_F(AcqSim, FreeGrabberStopsRunningAcquisitions) {

@@ -65,10 +65,10 @@ TEST_F(AcqSim, ColourPicturesAreBlueGreenRedRowsWithoutPadding) {
   EXPECT_EQ(patternMismatch(buffer.data(), w, h, 3, 7), "");
   // Byte by byte, past the stamp: pixel (2, 1) of picture 7.
   const unsigned char* px = buffer.data() + (1 * w + 2) * 3;
-  EXPECT_EQ(px[0], (2 + 1 + 4 * 7) & 0xff);  // blue
-  EXPECT_EQ(px[1], (1 + 2 * 7) & 0xff);      // green
-  EXPECT_EQ(px[2], ((2 ^ 1) + 7) & 0xff);    // red
-  EXPECT_EQ(buffer.back(), 0xee);            // nothing written past the picture
+  EXPECT_EQ(px[0], (2 + 1 + 4 * 7) & 0xff);              // blue
+  EXPECT_EQ(px[1], (1 + 2 * 7) & 0xff);                  // green
+  EXPECT_EQ(px[2], ((2 + 2 * 7) ^ (1 + 2 * 7)) & 0xff);  // red
+  EXPECT_EQ(buffer.back(), 0xee);                        // nothing written past the picture
 }
 
 TEST_F(AcqSim, TagAndTransferLengthAreReadByPictureNumber) {
