@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 
 using qx::pictordyn::FindInFile;
@@ -81,6 +83,32 @@ TEST(ConfigFile, OnlyTheFirstOccurrenceCountsWhereverTheChunksEnd) {
     qt::writeFile(dir.file("d.cfg"), std::string(split, '.') + "Typ=\"" + longest + "\";");
     EXPECT_EQ(FindInFile(dir.file("d.cfg").c_str(), "Typ="), longest) << split;
   }
+}
+
+TEST(ConfigFile, ChunkedSearchAgreesWithASearchOfTheWholeText) {
+  // Pieces of keys, values and semicolons, many of them near the ends of
+  // the chunks the file is read in.
+  qt::TempDir dir;
+  const char* pieces[] = {"Typ=", "Ty", "p=", "\"", ";", "\"v\";", "x", "Typ=\"\";"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  int found = 0;
+  for (int round = 0; round < 40; ++round) {
+    std::string text(65536 * (1 + round % 3) - 300 + next() % 400, '.');
+    for (int i = 0; i < 6; ++i) {
+      const std::size_t at = next() % text.size();
+      const std::string piece = pieces[next() % (sizeof pieces / sizeof *pieces)];
+      text.replace(at, std::min(piece.size(), text.size() - at), piece);
+    }
+    if (round % 2 == 0) text.replace(text.size() - 280 - next() % 40, 4, "Typ=");
+    qt::writeFile(dir.file("r.cfg"), text);
+    const auto whole = findValue(text, "Typ=");
+    EXPECT_EQ(FindInFile(dir.file("r.cfg").c_str(), "Typ="), whole) << round;
+    if (whole) ++found;
+  }
+  // Both outcomes were compared, not only "absent".
+  EXPECT_GT(found, 5);
+  EXPECT_LT(found, 35);
 }
 
 TEST(ConfigFile, ReadOnlyFileIsReadAndMissingFileHoldsNothing) {
