@@ -31,3 +31,15 @@ function(qx_test name)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
     PROPERTIES ${props})
 endfunction()
+
+# qx_export_only(<target> <version script>)
+# On Linux a shared library exports exactly the names its version script
+# lists: hidden visibility alone lets the standard library's template
+# instantiations and type information leak into the dynamic symbol table.
+# Windows builds export by their .def files or export macros instead.
+function(qx_export_only target script)
+  if(NOT WIN32)
+    target_link_options(${target} PRIVATE "LINKER:--version-script=${script}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
+  endif()
+endfunction()

@@ -5,18 +5,24 @@
 #include "platform/directory.h"
 #include "platform/library.h"
 
+#include <cstring>
+
 namespace qx::pictordyn {
 namespace {
 
 constexpr std::size_t kMaxCandidates = 64;
-constexpr std::size_t kInfoText = 64;
+// The applet is not told how large the answer buffer is: it gets room for
+// far more than any maker or type name, and what it answers counts up to 63
+// characters.
+constexpr std::size_t kInfoBuffer = 1024;
+constexpr std::size_t kInfoText = 63;
 
 // What the library's Info entry answers to `query`; empty when it has none.
 std::string askInfo(AppletInfoFn info, int query) {
-  char text[kInfoText] = {};
+  char text[kInfoBuffer] = {};
   info(query, 0, 0, text, 0);
-  text[kInfoText - 1] = '\0';  // an over-long answer is cut, never overrun
-  return text;
+  text[kInfoBuffer - 1] = '\0';
+  return std::string(text, ::strnlen(text, kInfoText));
 }
 
 bool reports(const std::string& candidate, const std::string& maker, const std::string& type) {

@@ -6,13 +6,29 @@
 
 namespace qx::pictordyn {
 
-void* entryWord(Px_Struct* handle, int word) {
-  void* entry = handle->word[word];
-  if (entry == nullptr) {
-    px_lastError = PX_ERR_DLL_NOT_LOADED;
+bool hasEntry(const Px_Struct* handle, unsigned filledBy, int word) {
+  return (contracts::kPxWords[word].filledBy & filledBy) != 0 && handle->word[word] != nullptr;
+}
+
+void* entryWord(Px_Struct* handle, unsigned filledBy, int word) {
+  if (!hasEntry(handle, filledBy, word)) {
+    setLastError(PX_ERR_DLL_NOT_LOADED);
     px_log("%s: no entry\n", contracts::kPxWords[word].name);
+    return nullptr;
   }
-  return entry;
+  return handle->word[word];
+}
+
+}  // namespace qx::pictordyn
+
+#include "forward.h"
+
+namespace qx::pictordyn {
+
+void recordFault(const char* name, platform::Fault fault) noexcept {
+  setLastError(PX_ERR_DLL_NOT_LOADED);
+  if (name == nullptr) return;
+  px_log(fault == platform::Fault::OutOfMemory ? "%s: out of memory\n" : "%s: failed\n", name);
 }
 
 }  // namespace qx::pictordyn

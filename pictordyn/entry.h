@@ -6,16 +6,20 @@
 
 namespace qx::pictordyn {
 
-// The entry in `word` of the handle, or null when the word is empty (the
-// applet lacks the export, or the initialisation does not fill that word).
-// An empty word is never called: the miss is recorded as -120 and traced as
-// "<name>: no entry".
-void* entryWord(Px_Struct* handle, int word);
+// The entry in `word` of a live handle that the initialisation `filledBy`
+// filled, or null when the word is empty: the applet lacks the export, or
+// that initialisation does not fill the word (which then holds whatever the
+// applet's record held). An empty word is never called: the miss is recorded
+// as -120 and traced as "<name>: no entry".
+void* entryWord(Px_Struct* handle, unsigned filledBy, int word);
 
 template <typename Fn>
-Fn entryOf(Px_Struct* handle, int word) {
-  return reinterpret_cast<Fn>(entryWord(handle, word));
+Fn entryOf(Px_Struct* handle, unsigned filledBy, int word) {
+  return reinterpret_cast<Fn>(entryWord(handle, filledBy, word));
 }
+
+// Whether the word holds an entry, without tracing or storing anything.
+bool hasEntry(const Px_Struct* handle, unsigned filledBy, int word);
 
 // The word of a named entry, checked when compiling.
 #define PX_ENTRY_WORD(name)                                           \

@@ -3,6 +3,7 @@
 #include "applet.h"
 #include "applet_table.h"
 #include "entry.h"
+#include "forward.h"
 #include "grabber.h"
 #include "installation.h"
 #include "last_error.h"
@@ -19,13 +20,12 @@ namespace {
 // The size of the record as the applet is told it.
 constexpr int kRecordSize = static_cast<int>(sizeof(Px_Struct));
 
-// The initialisation entries of the most recently loaded applet library.
+// The initialisation entries of the applet library being opened.
 struct InitEntries {
   PxInitLocalFn local = nullptr;
   PxInitialiseCameraFn camera = nullptr;
   PxInitialiseCameraExFn cameraEx = nullptr;
 };
-InitEntries g_initEntries;
 
 enum class Flavour { Init, InitCamera };
 
@@ -51,39 +51,34 @@ Px_Struct* initialise(const char* name, int boardIndex, Flavour flavour) {
   if (name == nullptr) return nullptr;
   if (boardIndex < 0 || boardIndex >= kBoardCount) return nullptr;
   if (std::strlen(name) >= kPathBuffer) {
-    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    setLastError(PX_ERR_DLL_NOT_LOADED);
     return nullptr;
   }
 
   platform::LibraryHandle library = loadApplet(name, boardIndex);
   if (library == nullptr) {
-    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    setLastError(PX_ERR_DLL_NOT_LOADED);
     return nullptr;
   }
 
+  // Px_InitCamera never uses the Ex camera entry nor names the applet.
+  InitEntries entries;
+  entries.local =
+      reinterpret_cast<PxInitLocalFn>(platform::resolveSymbol(library, contracts::kPxInitLocal));
+  entries.camera = reinterpret_cast<PxInitialiseCameraFn>(
+      platform::resolveSymbol(library, contracts::kPxInitialiseCamera));
   SetAppletNameFn setAppletName = nullptr;
   if (flavour == Flavour::Init) {
-    g_initEntries.camera = reinterpret_cast<PxInitialiseCameraFn>(
-        platform::resolveSymbol(library, contracts::kPxInitialiseCamera));
-    g_initEntries.cameraEx = reinterpret_cast<PxInitialiseCameraExFn>(
+    entries.cameraEx = reinterpret_cast<PxInitialiseCameraExFn>(
         platform::resolveSymbol(library, contracts::kPxInitialiseCameraEx));
-    g_initEntries.local =
-        reinterpret_cast<PxInitLocalFn>(platform::resolveSymbol(library, contracts::kPxInitLocal));
     setAppletName = reinterpret_cast<SetAppletNameFn>(
         platform::resolveSymbol(library, contracts::kSetAppletName));
-  } else {
-    g_initEntries.local =
-        reinterpret_cast<PxInitLocalFn>(platform::resolveSymbol(library, contracts::kPxInitLocal));
-    g_initEntries.camera = reinterpret_cast<PxInitialiseCameraFn>(
-        platform::resolveSymbol(library, contracts::kPxInitialiseCamera));
   }
-  const InitEntries entries{g_initEntries.local, g_initEntries.camera,
-                            flavour == Flavour::Init ? g_initEntries.cameraEx : nullptr};
 
   // A library with no way to create a grabber is not an applet library.
   if (entries.local == nullptr && entries.camera == nullptr) {
     platform::releaseLibrary(library);
-    px_lastError = PX_ERR_DLL_NOT_LOADED;
+    setLastError(PX_ERR_DLL_NOT_LOADED);
     return nullptr;
   }
 
@@ -91,28 +86,45 @@ Px_Struct* initialise(const char* name, int boardIndex, Flavour flavour) {
 
   int status = 0;
   Px_Struct* record = nullptr;
-  bool fromCamera = false;
-  if (entries.camera == nullptr) {
+  const bool fromCamera = entries.camera != nullptr;
+  if (!fromCamera) {
     record = entries.local(boardIndex, kRecordSize, &status);
   } else {
-    fromCamera = true;
     record = allocateRecord();
-    if (record != nullptr) {
-      void* appletHandle = entries.cameraEx != nullptr
-                               ? entries.cameraEx(boardIndex, kRecordSize, &status, 0)
-                               : entries.camera(boardIndex, kRecordSize, &status);
-      record->word[PX_WORD_APPLET_HANDLE] = appletHandle;
-      if (appletHandle == nullptr) {
-        releaseIfOwned(record);
-        record = nullptr;
-      }
+    if (record == nullptr) {
+      // No record to hand the applet: nothing of it was started.
+      platform::releaseLibrary(library);
+      setLastError(PX_ERR_DLL_NOT_LOADED);
+      return nullptr;
+    }
+    void* appletHandle = entries.cameraEx != nullptr
+                             ? entries.cameraEx(boardIndex, kRecordSize, &status, 0)
+                             : entries.camera(boardIndex, kRecordSize, &status);
+    record->word[PX_WORD_APPLET_HANDLE] = appletHandle;
+    if (appletHandle == nullptr) {
+      freeRecord(record);
+      record = nullptr;
     }
   }
 
-  px_lastError = status;
+  setLastError(status);
   if (status < 0 || record == nullptr) {
-    if (record != nullptr && fromCamera) releaseIfOwned(record);
+    if (record != nullptr && fromCamera) freeRecord(record);
     platform::releaseLibrary(library);
+    return nullptr;
+  }
+
+  const unsigned filler =
+      flavour == Flavour::Init ? contracts::kFilledByInit : contracts::kFilledByInitCamera;
+  if (!openHandle(record, HandleFacts{filler, fromCamera})) {
+    // The grabber cannot be kept track of: the applet is told to release
+    // what it made, and the call fails like any other shortage.
+    if (auto appletFree = reinterpret_cast<PxAppletFreeGrabberFn>(
+            platform::resolveSymbol(library, "Px_FreeGrabber")))
+      appletFree(record);
+    if (fromCamera) freeRecord(record);
+    platform::releaseLibrary(library);
+    setLastError(PX_ERR_DLL_NOT_LOADED);
     return nullptr;
   }
 
@@ -123,9 +135,7 @@ Px_Struct* initialise(const char* name, int boardIndex, Flavour flavour) {
       record->word[PX_WORD_INIT_LOCAL] = reinterpret_cast<void*>(entries.local);
   }
   record->word[PX_WORD_MODULE] = library;
-  resolveEntries(
-      record, library,
-      flavour == Flavour::Init ? contracts::kFilledByInit : contracts::kFilledByInitCamera);
+  resolveEntries(record, library, filler);
   record->word[PX_WORD_MEMORY_PORT0] = nullptr;
   record->word[PX_WORD_MEMORY_PORT1] = nullptr;
   return record;
@@ -139,35 +149,45 @@ using namespace qx::pictordyn;
 extern "C" {
 
 Px_Struct* Px_Init(const char* appletLibrary, int boardIndex) {
-  openTrace();
-  px_log("Px_Init(%s,%d)\n", appletLibrary != nullptr ? appletLibrary : "(null)", boardIndex);
-  Px_Struct* record = initialise(appletLibrary, boardIndex, Flavour::Init);
-  px_log("jjj\n");
-  return record;
+  return exported("Px_Init", nullptr, [&] {
+    openTrace();
+    px_log("Px_Init(%s,%d)\n", appletLibrary != nullptr ? appletLibrary : "(null)", boardIndex);
+    Px_Struct* record = initialise(appletLibrary, boardIndex, Flavour::Init);
+    px_log("jjj\n");
+    return record;
+  });
 }
 
 Px_Struct* Px_InitCamera(const char* appletLibrary, int boardIndex) {
-  return initialise(appletLibrary, boardIndex, Flavour::InitCamera);
+  // Writes no trace line, also not for a fault.
+  return exported(nullptr, nullptr,
+                  [&] { return initialise(appletLibrary, boardIndex, Flavour::InitCamera); });
 }
 
 int Px_FreeGrabber(Px_Struct* handle) {
-  if (handle == nullptr) {
-    px_lastError = PX_ERR_INVALID_HANDLE;
-    px_log("Px_FreeGrabber: invalid Px\n");
-    return PX_ERR_INVALID_HANDLE;
-  }
-  auto library = static_cast<qx::platform::LibraryHandle>(handle->word[PX_WORD_MODULE]);
-  handle->word[PX_WORD_MEMORY_PORT0] = nullptr;
-  handle->word[PX_WORD_MEMORY_PORT1] = nullptr;
-  // Without the applet's own release the library and the record are still
-  // given back, so nothing leaks.
-  int result = PX_ERR_INVALID_HANDLE;
-  if (auto appletFree = entryOf<PxAppletFreeGrabberFn>(handle, PX_ENTRY_WORD("Px_FreeGrabber")))
-    result = appletFree(handle);
-  px_log("Px_FreeGrabber(" PXP ") : %d\n", pxp(handle), result);
-  qx::platform::releaseLibrary(library);
-  releaseIfOwned(handle);
-  return result;
+  return exported("Px_FreeGrabber", PX_ERR_DLL_NOT_LOADED, [&] {
+    // Taken out of the live handles first: a second release of the same
+    // handle is refused like a null one.
+    const std::optional<HandleFacts> facts = closeHandle(handle);
+    if (!facts) {
+      setLastError(PX_ERR_INVALID_HANDLE);
+      px_log("Px_FreeGrabber: invalid Px\n");
+      return PX_ERR_INVALID_HANDLE;
+    }
+    auto library = static_cast<qx::platform::LibraryHandle>(handle->word[PX_WORD_MODULE]);
+    handle->word[PX_WORD_MEMORY_PORT0] = nullptr;
+    handle->word[PX_WORD_MEMORY_PORT1] = nullptr;
+    // Without the applet's own release the library and the record are still
+    // given back, so nothing leaks.
+    int result = PX_ERR_INVALID_HANDLE;
+    if (auto appletFree = entryOf<PxAppletFreeGrabberFn>(handle, facts->filledBy,
+                                                         PX_ENTRY_WORD("Px_FreeGrabber")))
+      result = appletFree(handle);
+    px_log("Px_FreeGrabber(" PXP ") : %d\n", pxp(handle), result);
+    qx::platform::releaseLibrary(library);
+    if (facts->ownedHere) freeRecord(handle);
+    return result;
+  });
 }
 
 }  // extern "C"

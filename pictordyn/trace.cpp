@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace {
@@ -40,7 +41,7 @@ void openTrace() {
 
 }  // namespace qx::pictordyn
 
-void px_log(const char* format, ...) {
+void px_log(const char* format, ...) noexcept try {
   Trace& t = trace();
   if (!t.open.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> guard(t.lock);
@@ -62,9 +63,15 @@ void px_log(const char* format, ...) {
   int length = std::vsnprintf(small, sizeof small, format, args);
   va_end(args);
   if (length >= static_cast<int>(sizeof small)) {
-    large.resize(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(large.data(), large.size(), format, again);
-    message = large.data();
+    try {
+      large.resize(static_cast<std::size_t>(length) + 1);
+      std::vsnprintf(large.data(), large.size(), format, again);
+      message = large.data();
+    } catch (const std::bad_alloc&) {
+      // The line as far as it fits, still ended.
+      length = static_cast<int>(sizeof small) - 1;
+      small[length - 1] = '\n';
+    }
   }
   va_end(again);
   if (length < 0) length = 0;
@@ -72,4 +79,6 @@ void px_log(const char* format, ...) {
   std::fwrite(prefix, 1, static_cast<std::size_t>(prefixLength), t.stream);
   std::fwrite(message, 1, static_cast<std::size_t>(length), t.stream);
   std::fflush(t.stream);
+} catch (...) {
+  // A trace that cannot be written (its lock refused) loses the line.
 }

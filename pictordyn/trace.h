@@ -19,8 +19,9 @@ inline std::uintptr_t pxp(const void* p) {
 }
 
 // Writes one line (the stamp, then the formatted message) to the trace, if
-// one is open, and flushes it. Lines of concurrent callers never mix.
-void px_log(const char* format, ...) PX_PRINTF(1, 2);
+// one is open, and flushes it. Lines of concurrent callers never mix. Never
+// throws: a line too long for the memory at hand is written cut.
+void px_log(const char* format, ...) noexcept PX_PRINTF(1, 2);
 
 namespace qx::pictordyn {
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,21 @@ void UntracedForwardedCall(benchmark::State& state) {
   Px_FreeGrabber(h);
 }
 
+// The same with many other grabbers open, so the call's handle lookup
+// searches a grown table of open handles.
+void UntracedForwardedCallAmongManyHandles(benchmark::State& state) {
+  Folder folder;
+  mkdir("pictor.log", 0755);
+  std::vector<Px_Struct*> others;
+  for (int i = 0; i < 100; ++i) others.push_back(Px_InitCamera(kApplet, 1));
+  Px_Struct* h = Px_Init(kApplet, 0);
+  if (h == nullptr) return state.SkipWithError("applet not found");
+  int i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(Px_setExsync(h, ++i, 2));
+  Px_FreeGrabber(h);
+  for (Px_Struct* o : others) Px_FreeGrabber(o);
+}
+
 void DirectEntryCall(benchmark::State& state) {
   Folder folder;
   mkdir("pictor.log", 0755);
@@ -88,5 +104,6 @@ void DirectEntryCall(benchmark::State& state) {
 BENCHMARK(TracedForwardedCall);
 BENCHMARK(BareTracedLine);
 BENCHMARK(UntracedForwardedCall);
+BENCHMARK(UntracedForwardedCallAmongManyHandles);
 BENCHMARK(DirectEntryCall);
 BENCHMARK_MAIN();

@@ -14,6 +14,8 @@
 //                      "<tag>.maker" and "<tag>.type"
 //   APPLET_LOAD_CONFIG result of Px_loadConfig (default 0)
 //   APPLET_QUIET       the table entries journal nothing (for benchmarks)
+//   APPLET_NO_GET_PARAMETER
+//                      exports the table without Px_getParameter
 #include "journal.h"
 #include "px_struct.h"
 #include "sim_config.h"
@@ -69,7 +71,7 @@ SIM_EXPORT int Info(int query, int, int, char* text, int) {
   if (query == 0x200) answer = config.text(APPLET_TAG ".maker", APPLET_MAKER);
   if (query == 0x300) answer = config.text(APPLET_TAG ".type", APPLET_TYPE);
   journal(APPLET_TAG ": Info(%d)", query);
-  std::snprintf(text, 64, "%s", answer.c_str());
+  std::snprintf(text, 256, "%s", answer.c_str());
   return 0;
 }
 #endif
@@ -162,5 +164,9 @@ static int loadResult(const char* entry) {
     APPLET_JOURNAL_ENTRY(name);                 \
     return loadResult(#name);                   \
   }
+#ifdef APPLET_NO_GET_PARAMETER
+// The stub is built under another name, so the table's name is missing.
+#define Px_getParameter applet_without_Px_getParameter
+#endif
 #include "applet_entries.inc"
 #endif

@@ -199,6 +199,38 @@ TEST(InitConfig, FailedConfigurationLoadReleasesTheGrabber) {
   EXPECT_FALSE(qt::isLoaded(qt::applet("bad")));
 }
 
+TEST(InitConfig, AnAppletThatCannotLoadAConfigurationFailsAsMissingItsEntry) {
+  Installation inst;
+  inst.add("applet_info_sparse", "sparse");
+  qt::writeFile(inst.cfg, config(kMaker, "Acq_Sparse"));
+  EXPECT_EQ(Px_InitConfig(inst.cfg.c_str(), 0), nullptr);
+  EXPECT_EQ(getLastErrorNumber(), PX_ERR_DLL_NOT_LOADED);
+  const auto trace = qt::maskedTrace();
+  ASSERT_GE(trace.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(trace.end() - 5, trace.end() - 2),
+            (std::vector<std::string>{"T : Px_Init(" + inst.found("sparse") + ",0) Succeed",
+                                      "T : Px_loadConfig: no entry",
+                                      "T : Error Px_loadConfig(px," + inst.cfg + ") Failed"}));
+  EXPECT_FALSE(qt::isLoaded(qt::applet("sparse")));
+}
+
+TEST(InitConfig, LongInfoAnswersAreComparedByTheirFirstSixtyThreeCharacters) {
+  Installation inst;
+  inst.add("applet_info_gray", "gray");
+  // Far longer than the 64 bytes an answer was once given.
+  const std::string maker = std::string(60, 'M') + std::string(140, 'x');
+  const std::string type = std::string(63, 'T') + "U";
+  inst.dir.simConfig("applet_info_gray.maker = " + maker + "\napplet_info_gray.type = " + type +
+                     "\n");
+  qt::writeFile(inst.cfg, config(maker, type));
+  EXPECT_EQ(Px_InitConfig(inst.cfg.c_str(), 0), nullptr) << "the whole answer never counts";
+
+  qt::writeFile(inst.cfg, config(maker.substr(0, 63), type.substr(0, 63)));
+  Px_Struct* h = Px_InitConfig(inst.cfg.c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  Px_FreeGrabber(h);
+}
+
 TEST(InitConfig, FailedInitialisationOfTheFoundAppletKeepsItsError) {
   Installation inst;
   inst.add("applet_info_noboard", "noboard");
