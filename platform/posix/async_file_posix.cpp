@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <liburing.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -156,13 +158,28 @@ class PosixAsyncFile final : public AsyncFile {
 std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int slots,
                                            Engine engine) {
   if (path == nullptr || *path == '\0' || slots < 1 || slots > kMaxSlots) return nullptr;
-  const int flags = access == Access::CreateWriteThrough
-                        ? O_RDWR | O_CREAT | O_TRUNC | O_DSYNC | O_CLOEXEC
-                        : O_RDONLY | O_CLOEXEC;
+  const bool create = access == Access::CreateWriteThrough;
+  // The file is not truncated on opening: another writer may hold it, and
+  // its recording must stay whole when this open is refused.
+  const int flags = create ? O_RDWR | O_CREAT | O_DSYNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
   int fd;
   do fd = ::open(path, flags, 0666);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) return nullptr;
+  // As on Windows, where recordings are opened without sharing: a writer
+  // holds its file alone, and no reader opens a file that is being written.
+  // The lock belongs to this open file, so a second open in the same
+  // process is refused too; it goes with the process when that dies.
+  int locked;
+  do locked = flock(fd, (create ? LOCK_EX : LOCK_SH) | LOCK_NB);
+  while (locked != 0 && errno == EINTR);
+  // Devices (a full disk simulated by one, say) have nothing to truncate.
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (locked != 0 || (create && regular && ftruncate(fd, 0) != 0)) {
+    ::close(fd);
+    return nullptr;
+  }
   return std::make_unique<PosixAsyncFile>(fd, slots, engine == Engine::Best);
 }
 
