@@ -71,6 +71,16 @@ class PosixAsyncFile final : public AsyncFile {
   }
 
   bool busy(int slot) const override { return slot >= 0 && slot < slots_ && transfers_[slot].busy; }
+
+  bool ended(int slot) override {
+    if (!busy(slot)) return false;
+    // Takes every completion the ring holds already, without waiting.
+    io_uring_cqe* cqe = nullptr;
+    while (ringReady_ && !transfers_[slot].done && io_uring_peek_cqe(&ring_, &cqe) == 0 &&
+           cqe != nullptr)
+      complete(cqe);
+    return transfers_[slot].done;
+  }
   bool asynchronous() const override { return ringReady_; }
 
   bool close() override {
@@ -116,10 +126,16 @@ class PosixAsyncFile final : public AsyncFile {
     do r = io_uring_wait_cqe(&ring_, &cqe);
     while (r == -EINTR);
     if (r < 0 || cqe == nullptr) return false;
+    complete(cqe);
+    return true;
+  }
+
+  // Hands one completion to its transfer and marks it seen.
+  void complete(io_uring_cqe* cqe) {
     const int slot = static_cast<int>(io_uring_cqe_get_data64(cqe));
     const int res = cqe->res;
     io_uring_cqe_seen(&ring_, cqe);
-    if (slot < 0 || slot >= slots_ || !transfers_[slot].busy) return true;
+    if (slot < 0 || slot >= slots_ || !transfers_[slot].busy) return;
     Transfer& t = transfers_[slot];
     // A partial transfer (or an interrupted one) is completed in place.
     if (res == -EINTR || res == -EAGAIN)
@@ -127,7 +143,6 @@ class PosixAsyncFile final : public AsyncFile {
     else
       t.result = res < 0 ? -1 : finishSynchronously(fd_, t, static_cast<std::size_t>(res));
     t.done = true;
-    return true;
   }
 
   void failRing() {

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "nimbrix_test_util.h"
 #include "platform/async_file.h"
 #include "sequence_file.h"
@@ -86,6 +92,82 @@ TEST_P(AsyncFileEngines, RecordingsAreTheSameWhicheverEngineWritesThem) {
   s.reset();
   EXPECT_EQ(qx::test::readFile("e.seq").size(), 12000000u);
 }
+
+#if !defined(_WIN32)
+// Files of this process may grow to `bytes` and no further: a write past the
+// limit fails as on a full disk (with the signal that would end the process
+// ignored). The old limit is restored at the end of the scope.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int) = nullptr;
+  bool ok_ = false;
+};
+
+// A disk that fills during a recording: the call that hands over the picture
+// completing the first buffer that cannot be written says so (synchronous
+// engine: exactly that call; asynchronous: as soon as the failure is known),
+// and the header counts only the records that reached the file.
+TEST_P(AsyncFileEngines, ARecordingOnAFillingDiskStopsAtOnceAndCountsWhatIsOnDisk) {
+  TempDir dir;
+  const int side = 512;
+  const std::size_t p = side * side;
+  const std::size_t record = 24 + p;
+  const std::uint64_t room = 3 * SequenceFile::kBufferSize;   // buffers 0 to 2 fit
+  const int onDisk = static_cast<int>((room - 40) / record);  // 45 records
+  const int filling = static_cast<int>((4 * SequenceFile::kBufferSize - 40) / record);  // 61
+  int firstFailure = -1;
+  int closed = 0;
+  {
+    auto s = SequenceFile::create("full.seq", side, side, 8, GetParam());
+    ASSERT_TRUE(s);
+    FileSizeLimit limit(room);
+    ASSERT_TRUE(limit.ok());
+    for (int i = 0; i < 140 && firstFailure < 0; ++i) {
+      const auto px = pattern(p, i);
+      if (s->writePicture(1000 + i, px.data()) != 0) firstFailure = i;
+    }
+    closed = s->close();
+  }
+  EXPECT_EQ(closed, -1);
+  ASSERT_GE(firstFailure, filling);
+  if (GetParam() == AsyncFile::Engine::Synchronous) {
+    EXPECT_EQ(firstFailure, filling);
+  }
+  // Before, the failure surfaced only when the failed buffer came round
+  // again, three buffers later.
+  EXPECT_LT(firstFailure, filling + 30);
+
+  const std::string f = qx::test::readFile("full.seq");
+  ASSERT_EQ(f.size(), room);
+  EXPECT_EQ(le32(f, 32), static_cast<std::uint32_t>(onDisk)) << "picture count";
+  EXPECT_EQ(le32(f, 36), 1000u) << "first picture number";
+  for (int i = 0; i < onDisk; ++i) {
+    const std::size_t at = 40 + i * record;
+    ASSERT_EQ(le32(f, at + 8), static_cast<std::uint32_t>(1000 + i));
+    ASSERT_EQ(f.compare(at + 24, p, bytes(pattern(p, i))), 0) << i;
+  }
+  auto r = SequenceFile::open("full.seq", GetParam());
+  ASSERT_TRUE(r);
+  std::vector<unsigned char> dest(p);
+  EXPECT_EQ(r->readPicture(onDisk - 1, dest.data()), 0);
+  EXPECT_EQ(r->readPicture(onDisk, dest.data()), -1);
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Engines, AsyncFileEngines,
                          ::testing::Values(AsyncFile::Engine::Best, AsyncFile::Engine::Synchronous),
