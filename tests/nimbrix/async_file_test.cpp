@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#if !defined(_WIN32)
-#include <sys/resource.h>
-
-#include <csignal>
-#endif
-
 #include "nimbrix_test_util.h"
 #include "platform/async_file.h"
 #include "sequence_file.h"
@@ -94,30 +88,6 @@ TEST_P(AsyncFileEngines, RecordingsAreTheSameWhicheverEngineWritesThem) {
 }
 
 #if !defined(_WIN32)
-// Files of this process may grow to `bytes` and no further: a write past the
-// limit fails as on a full disk (with the signal that would end the process
-// ignored). The old limit is restored at the end of the scope.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(std::uint64_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldSignal_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit old_{};
-  void (*oldSignal_)(int) = nullptr;
-  bool ok_ = false;
-};
-
 // A disk that fills during a recording: the call that hands over the picture
 // completing the first buffer that cannot be written says so (synchronous
 // engine: exactly that call; asynchronous: as soon as the failure is known),

@@ -2,6 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 #include <string>
 #include <vector>
 
@@ -38,5 +43,32 @@ inline void putLe16(std::string& s, std::size_t at, std::uint32_t v) {
 inline std::string bytes(const std::vector<unsigned char>& v) {
   return std::string(v.begin(), v.end());
 }
+
+#if !defined(_WIN32)
+// Files of this process may grow to `bytes` and no further: a write past the
+// limit fails as on a full disk (with the signal that would end the process
+// ignored). The old limit is restored at the end of the scope.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int) = nullptr;
+  bool ok_ = false;
+};
+
+#endif
 
 }  // namespace nimbrix_test
