@@ -241,6 +241,36 @@ TEST(Bmp, TopDownFilesAndColourFilesWithAPalette) {
   EXPECT_EQ(r.pixels, px);
 }
 
+// A standard file cut short is never taken for the earlier unpadded layout:
+// with only the last row's padding missing it is read as it is; cut into
+// its pixels it is refused, even where its length is exactly that of an
+// unpadded picture of the same size.
+TEST(Bmp, CutStandardFilesAreNotMisreadAsUnpadded) {
+  TempDir dir;
+  for (int bits : {8, 24}) {
+    const int w = 3, h = 5;
+    const std::size_t row = static_cast<std::size_t>(w) * bits / 8;  // 3 or 9
+    const std::size_t padded = (row + 3) / 4 * 4;                    // 4 or 12
+    const auto px = pattern(row * h, bits);
+    ASSERT_EQ(IoWriteBmp("s.bmp", const_cast<unsigned char*>(px.data()), w, h, bits), 0);
+    const std::string whole = qx::test::readFile("s.bmp");
+    const std::size_t data = whole.size() - padded * h;
+    for (std::size_t cut = 1; cut < padded - row + 1; ++cut) {
+      qx::test::writeFile("cut.bmp", whole.substr(0, whole.size() - cut));
+      const ReadBack r = readBmp("cut.bmp");
+      ASSERT_TRUE(r.ok) << bits << " bits, " << cut << " bytes of padding cut";
+      EXPECT_EQ(r.pixels, px) << bits << " bits, " << cut << " bytes cut";
+    }
+    // Exactly as long as an unpadded picture, but the header says padded.
+    qx::test::writeFile("cut.bmp", whole.substr(0, data + row * h));
+    EXPECT_FALSE(readBmp("cut.bmp").ok) << bits;
+    for (std::size_t cut = padded - row + 1; cut < padded * h; cut += 5) {
+      qx::test::writeFile("cut.bmp", whole.substr(0, whole.size() - cut));
+      EXPECT_FALSE(readBmp("cut.bmp").ok) << bits << " bits, " << cut << " bytes cut";
+    }
+  }
+}
+
 TEST(Bmp, MalformedFilesAreRefused) {
   TempDir dir;
   auto px = pattern(6 * 4);
