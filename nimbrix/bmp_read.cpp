@@ -6,7 +6,8 @@
 
 namespace nimbrix {
 
-BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength, std::size_t fileLength) {
+BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength,
+                        std::uint64_t fileLength) {
   BmpGeometry g;
   const std::size_t fixed = kBmpFileHeaderSize + kBmpInfoHeaderSize;
   if (head == nullptr || headLength < fixed || fileLength < fixed) return g;
@@ -57,6 +58,7 @@ BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength, std::
     g.stride = static_cast<std::size_t>(rowBytes);
   else
     return g;
+  if (dataAt + rows * rowBytes > SIZE_MAX) return g;
   g.valid = true;
   g.width = width;
   g.height = static_cast<int>(rows);

@@ -61,4 +61,16 @@ std::int64_t readPiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece
   return transfer(file, offset, pieces, count, false);
 }
 
+std::int64_t streamLength(std::FILE* file) {
+  if (fseeko(file, 0, SEEK_END) != 0) return -1;
+  const off_t end = ftello(file);
+  if (end < 0 || fseeko(file, 0, SEEK_SET) != 0) return -1;
+  return static_cast<std::int64_t>(end);
+}
+
+bool seekStream(std::FILE* file, std::uint64_t offset) {
+  return offset <= static_cast<std::uint64_t>(INT64_MAX) &&
+         fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
 }  // namespace qx::platform

@@ -24,4 +24,16 @@ std::int64_t readPiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece
   return total;
 }
 
+std::int64_t streamLength(std::FILE* file) {
+  if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
+  const __int64 end = _ftelli64(file);
+  if (end < 0 || _fseeki64(file, 0, SEEK_SET) != 0) return -1;
+  return static_cast<std::int64_t>(end);
+}
+
+bool seekStream(std::FILE* file, std::uint64_t offset) {
+  return offset <= static_cast<std::uint64_t>(INT64_MAX) &&
+         _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
 }  // namespace qx::platform

@@ -271,6 +271,22 @@ TEST(Bmp, CutStandardFilesAreNotMisreadAsUnpadded) {
   }
 }
 
+// Files of 2 GiB and more are measured with 64-bit positions on every
+// system, and what follows the picture is not read into memory.
+TEST(Bmp, FilesOfTwoGiBAndMoreAreRead) {
+  TempDir dir;
+  const auto px = pattern(5 * 3, 8);
+  ASSERT_EQ(IoWriteBmp("big.bmp", const_cast<unsigned char*>(px.data()), 5, 3, 8), 0);
+  ASSERT_TRUE(extendSparse("big.bmp", (1ull << 31) + 4096));
+  ReadBack r = readBmp("big.bmp");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.pixels, px);
+  ASSERT_TRUE(extendSparse("big.bmp", (1ull << 32) + 4096));
+  r = readBmp("big.bmp");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.pixels, px);
+}
+
 TEST(Bmp, MalformedFilesAreRefused) {
   TempDir dir;
   auto px = pattern(6 * 4);

@@ -87,6 +87,20 @@ TEST(Raw, WhiteSpaceBeforeNumbersAndSignsAreAccepted) {
   }
 }
 
+// Files of 2 GiB and more are measured with 64-bit positions on every
+// system: the data are checked against the file's true length.
+TEST(Raw, FilesOfTwoGiBAndMoreAreRead) {
+  TempDir dir;
+  const auto data = pattern(24, 5);
+  ASSERT_EQ(IoWriteRaw("big.raw", const_cast<unsigned char*>(data.data()), 4, 3, 24), 0);
+  for (std::uint64_t length : {(1ull << 31) + 4096, (1ull << 32) + 4096}) {
+    ASSERT_TRUE(extendSparse("big.raw", length));
+    const Raw r = readRaw("big.raw");
+    ASSERT_EQ(r.result, 0) << length;
+    EXPECT_EQ(r.data, bytes(data));
+  }
+}
+
 TEST(Raw, MalformedMissingAndTruncatedFilesGiveMinusOneAndNoBlock) {
   TempDir dir;
   const char* bad[] = {
