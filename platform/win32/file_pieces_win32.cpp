@@ -1,11 +1,27 @@
 #include "../file_pieces.h"
 
+#include <io.h>
+#include <windows.h>
+
 namespace qx::platform {
 
-// The C runtime's buffering gathers the pieces into large transfers.
+namespace {
+
+// Pipes and character devices have no positions.
+bool positioned(std::FILE* file) {
+  const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_DISK;
+}
+
+}  // namespace
+
+// The C runtime's buffering gathers the pieces into large transfers. Where
+// the target has no positions, the pieces go in order from where the
+// stream stands, which for a stream just opened is its start.
 bool writePiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* pieces,
                    std::size_t count) {
-  if (std::fflush(file) != 0 || _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
+  if (std::fflush(file) != 0) return false;
+  if (positioned(file) && _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
     return false;
   for (std::size_t i = 0; i < count; ++i)
     if (std::fwrite(pieces[i].data, 1, pieces[i].size, file) != pieces[i].size) return false;

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
+#include <thread>
 
 #include "nimbrix.h"
 #include "nimbrix_test_util.h"
@@ -285,6 +292,51 @@ TEST(Bmp, FilesOfTwoGiBAndMoreAreRead) {
   r = readBmp("big.bmp");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.pixels, px);
+}
+
+// Targets without positions take the file in order: a pipe receives the
+// same bytes as a file, and a character device accepts the picture.
+TEST(Bmp, WritesToPipesAndDevices) {
+  TempDir dir;
+  const auto px = pattern(5 * 3 * 3, 2);
+  for (int bits : {8, 24}) {
+    ASSERT_EQ(IoWriteBmp("file.bmp", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string expected = qx::test::readFile("file.bmp");
+    std::string received;
+#if defined(_WIN32)
+    EXPECT_EQ(IoWriteBmp("NUL", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string fifo = "\\\\.\\pipe\\nimbrix-bmp-" + std::to_string(bits);
+    HANDLE pipe = CreateNamedPipeA(fifo.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                   4096, 4096, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    std::thread reader([&] {
+      ConnectNamedPipe(pipe, nullptr);
+      char buffer[4096];
+      DWORD n = 0;
+      while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        received.append(buffer, n);
+    });
+#else
+    EXPECT_EQ(IoWriteBmp("/dev/null", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string fifo = dir.file("pipe" + std::to_string(bits));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread reader([&] {
+      std::FILE* f = std::fopen(fifo.c_str(), "rb");
+      if (f == nullptr) return;
+      char buffer[4096];
+      std::size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) received.append(buffer, n);
+      std::fclose(f);
+    });
+#endif
+    const int written = IoWriteBmp(fifo.c_str(), const_cast<unsigned char*>(px.data()), 5, 3, bits);
+    reader.join();
+#if defined(_WIN32)
+    CloseHandle(pipe);
+#endif
+    EXPECT_EQ(written, 0) << bits;
+    EXPECT_EQ(received, expected) << bits;
+  }
 }
 
 TEST(Bmp, MalformedFilesAreRefused) {
