@@ -62,4 +62,9 @@ class AsyncFile {
   AsyncFile() = default;
 };
 
+// For tests of the fallback: files opened while this is on act, at their
+// first wait, as if the system's queue of asynchronous transfers had broken
+// down with requests in flight. Does nothing where there is no such queue.
+void simulateRingBreakdown(bool on);
+
 }  // namespace qx::platform

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace qx::platform {
@@ -19,7 +20,13 @@ struct Transfer {
   std::size_t size = 0;
   std::uint64_t offset = 0;
   std::int64_t result = -1;  // when done: bytes transferred or -1
+  bool inKernel = false;     // handed to the ring, its completion not yet taken
 };
+
+// Tag of the request that cancels the others.
+constexpr __u64 kCancelTag = ~static_cast<__u64>(0);
+
+std::atomic<bool> simulatedBreakdown{false};
 
 // Runs the rest of a transfer with plain positioned calls: the whole of a
 // write, or a read until the end of the file. `done` bytes are already moved.
@@ -42,7 +49,8 @@ std::int64_t finishSynchronously(int fd, const Transfer& t, std::size_t done) {
 
 class PosixAsyncFile final : public AsyncFile {
  public:
-  PosixAsyncFile(int fd, int slots, bool useRing) : fd_(fd), slots_(slots) {
+  PosixAsyncFile(int fd, int slots, bool useRing)
+      : fd_(fd), slots_(slots), breakAtWait_(simulatedBreakdown.load()) {
     if (useRing && io_uring_queue_init(static_cast<unsigned>(slots), &ring_, 0) == 0)
       ringReady_ = true;
   }
@@ -59,7 +67,9 @@ class PosixAsyncFile final : public AsyncFile {
     if (!busy(slot)) return -1;
     Transfer& t = transfers_[slot];
     while (!t.done) {
-      if (!reapOne()) {
+      const bool broken = breakAtWait_ && ringReady_;
+      breakAtWait_ = false;
+      if (broken || !reapOne()) {
         // The ring broke down: nothing more will be delivered through it.
         // Every outstanding transfer is redone synchronously.
         failRing();
@@ -110,7 +120,10 @@ class PosixAsyncFile final : public AsyncFile {
         int r;
         do r = io_uring_submit(&ring_);
         while (r == -EINTR);
-        if (r == 1) return;
+        if (r == 1) {
+          t.inKernel = true;
+          return;
+        }
       }
       failRing();  // the ring refuses work: from here on, synchronous
       if (t.done) return;
@@ -137,8 +150,10 @@ class PosixAsyncFile final : public AsyncFile {
     io_uring_cqe_seen(&ring_, cqe);
     if (slot < 0 || slot >= slots_ || !transfers_[slot].busy) return;
     Transfer& t = transfers_[slot];
-    // A partial transfer (or an interrupted one) is completed in place.
-    if (res == -EINTR || res == -EAGAIN)
+    t.inKernel = false;
+    // A partial transfer (or an interrupted or cancelled one) is completed
+    // in place.
+    if (res == -EINTR || res == -EAGAIN || res == -ECANCELED)
       t.result = finishSynchronously(fd_, t, 0);
     else
       t.result = res < 0 ? -1 : finishSynchronously(fd_, t, static_cast<std::size_t>(res));
@@ -147,17 +162,51 @@ class PosixAsyncFile final : public AsyncFile {
 
   void failRing() {
     if (!ringReady_) return;
-    // The results of transfers already submitted are lost with the ring, so
-    // each is run again synchronously: positioned transfers of the same
+    // Requests handed to the kernel may still be moving bytes from or into
+    // their buffers, and the caller reuses a buffer as soon as its slot has
+    // been waited for: so every request in flight is cancelled, or waited
+    // for, before anything touches a buffer again. What the kernel did not
+    // finish is then run synchronously: positioned transfers of the same
     // bytes can be repeated without harm.
+    drainRing();
     io_uring_queue_exit(&ring_);
     ringReady_ = false;
     for (int s = 0; s < slots_; ++s) {
       Transfer& t = transfers_[s];
-      if (t.busy && !t.done) {
-        t.result = finishSynchronously(fd_, t, 0);
-        t.done = true;
+      if (!t.busy || t.done) continue;
+      // A request whose end could not be learnt at all is left alone and
+      // reported failed, rather than run a second time beside itself.
+      t.result = t.inKernel ? -1 : finishSynchronously(fd_, t, 0);
+      t.done = true;
+    }
+  }
+
+  bool anyInKernel() const {
+    for (int s = 0; s < slots_; ++s)
+      if (transfers_[s].inKernel) return true;
+    return false;
+  }
+
+  void drainRing() {
+    if (!anyInKernel()) return;
+    if (io_uring_sqe* sqe = io_uring_get_sqe(&ring_)) {
+      // Systems without cancelling of any request refuse this one; their
+      // requests are then waited for.
+      io_uring_prep_cancel64(sqe, 0, IORING_ASYNC_CANCEL_ANY);
+      io_uring_sqe_set_data64(sqe, kCancelTag);
+      int r;
+      do r = io_uring_submit(&ring_);
+      while (r == -EINTR);
+    }
+    for (int failures = 0; anyInKernel() && failures < 3;) {
+      io_uring_cqe* cqe = nullptr;
+      const int r = io_uring_wait_cqe(&ring_, &cqe);
+      if (r == -EINTR) continue;
+      if (r < 0 || cqe == nullptr) {
+        ++failures;
+        continue;
       }
+      complete(cqe);
     }
   }
 
@@ -165,10 +214,15 @@ class PosixAsyncFile final : public AsyncFile {
   int slots_;
   io_uring ring_{};
   bool ringReady_ = false;
+  bool breakAtWait_;
   Transfer transfers_[kMaxSlots];
 };
 
 }  // namespace
+
+void simulateRingBreakdown(bool on) {
+  simulatedBreakdown = on;
+}
 
 std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int slots,
                                            Engine engine) {

@@ -121,6 +121,9 @@ class Win32AsyncFile final : public AsyncFile {
 
 }  // namespace
 
+// Overlapped transfers have no queue of their own that could break down.
+void simulateRingBreakdown(bool) {}
+
 std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int slots,
                                            Engine engine) {
   if (path == nullptr || *path == '\0' || slots < 1 || slots > kMaxSlots) return nullptr;

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
+#include <thread>
+
 #include "nimbrix_test_util.h"
 #include "platform/async_file.h"
 #include "sequence_file.h"
@@ -136,6 +145,98 @@ TEST_P(AsyncFileEngines, ARecordingOnAFillingDiskStopsAtOnceAndCountsWhatIsOnDis
   std::vector<unsigned char> dest(p);
   EXPECT_EQ(r->readPicture(onDisk - 1, dest.data()), 0);
   EXPECT_EQ(r->readPicture(onDisk, dest.data()), -1);
+}
+#endif
+
+#if !defined(_WIN32)
+// The queue of asynchronous transfers breaks down with requests in flight:
+// the fallback takes each request back from the kernel (cancelled, or
+// waited for) before it runs anything again or hands a buffer back.
+class RingBreakdown {
+ public:
+  RingBreakdown() { qx::platform::simulateRingBreakdown(true); }
+  ~RingBreakdown() { qx::platform::simulateRingBreakdown(false); }
+};
+
+TEST(AsyncFileFallback, WritesInFlightEndWholeAndTheirBuffersAreFreeAfterTheirWait) {
+  TempDir dir;
+  const std::size_t n = 8 << 20;
+  std::vector<std::vector<unsigned char>> blocks;
+  for (int s = 0; s < 4; ++s) blocks.push_back(pattern(n, 20 + s));
+  {
+    RingBreakdown breakdown;
+    auto f = AsyncFile::open("w.bin", AsyncFile::Access::CreateWriteThrough, 4);
+    ASSERT_TRUE(f);
+    if (!f->asynchronous()) GTEST_SKIP() << "the system refuses asynchronous transfers";
+    for (int s = 0; s < 4; ++s)
+      f->startWrite(s, blocks[s].data(), n, static_cast<std::uint64_t>(s) * n);
+    for (int s = 0; s < 4; ++s) {
+      EXPECT_EQ(f->wait(s), static_cast<std::int64_t>(n)) << s;
+      // The buffer is the caller's again: nothing may still read from it.
+      std::fill(blocks[s].begin(), blocks[s].end(), 0xEE);
+    }
+    EXPECT_FALSE(f->asynchronous()) << "synchronous after the breakdown";
+    EXPECT_TRUE(f->close());
+  }
+  const std::string f = qx::test::readFile("w.bin");
+  ASSERT_EQ(f.size(), 4 * n);
+  for (int s = 0; s < 4; ++s)
+    EXPECT_EQ(f.compare(s * n, n, bytes(pattern(n, 20 + s))), 0) << "block " << s;
+}
+
+// A read that the kernel completed before the breakdown keeps the kernel's
+// result: it is neither lost nor run a second time (which on a pipe would
+// fail, the bytes being read already).
+TEST(AsyncFileFallback, ATransferTheKernelCompletedKeepsItsResult) {
+  TempDir dir;
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int other = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(other, 0);
+  std::vector<unsigned char> buffer(64, 0x55);
+  {
+    RingBreakdown breakdown;
+    auto f = AsyncFile::open(fifo.c_str(), AsyncFile::Access::ReadExisting, 1);
+    ASSERT_TRUE(f);
+    if (f->asynchronous()) {
+      f->startRead(0, buffer.data(), 10, 0);
+      ASSERT_EQ(::write(other, "early data", 10), 10);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      EXPECT_EQ(f->wait(0), 10);
+      EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 10), "early data");
+    }
+  }
+  ::close(other);
+}
+
+// A read that waits for data the kernel has not got (a pipe with nothing in
+// it) is taken back from the kernel at the breakdown: data that arrive
+// afterwards stay in the pipe, and the buffer stays as the caller left it.
+TEST(AsyncFileFallback, AReadStillWaitingInTheKernelIsTakenBack) {
+  TempDir dir;
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int other = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(other, 0);
+  std::vector<unsigned char> buffer(64, 0x55);
+  {
+    RingBreakdown breakdown;
+    auto f = AsyncFile::open(fifo.c_str(), AsyncFile::Access::ReadExisting, 1);
+    ASSERT_TRUE(f);
+    if (!f->asynchronous()) {
+      ::close(other);
+      GTEST_SKIP() << "the system refuses asynchronous transfers";
+    }
+    f->startRead(0, buffer.data(), buffer.size(), 0);
+    f->wait(0);  // a pipe has no positions: the synchronous rerun fails
+    ASSERT_EQ(::write(other, "late data", 9), 9);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    char back[16] = {};
+    EXPECT_EQ(::read(other, back, sizeof back), 9) << "the data stay in the pipe";
+    EXPECT_EQ(std::string(back, 9), "late data");
+    EXPECT_EQ(buffer, std::vector<unsigned char>(64, 0x55));
+  }
+  ::close(other);
 }
 #endif
 
