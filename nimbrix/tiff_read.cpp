@@ -97,6 +97,12 @@ unsigned char* readRows(TIFF* tif, std::size_t bytes) {
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &rows);
   const std::size_t row = static_cast<std::size_t>(TIFFScanlineSize(tif));
   if (rows == 0 || row == 0 || row > bytes || rows > bytes / row) return nullptr;
+  // One row must be allocated before it can decode. No codec libtiff knows
+  // turns a byte into more than 65536 (run-length blocks of zstd come
+  // closest, at about 32768), so a row longer than that many times the
+  // whole file cannot be real.
+  const std::uint64_t fileSize = TIFFGetSizeProc(tif)(TIFFClientdata(tif));
+  if (row > (1u << 20) && row / 65536 > fileSize) return nullptr;
   std::size_t capacity = std::min<std::size_t>(bytes, std::max<std::size_t>(row, 1 << 20));
   auto* block = static_cast<unsigned char*>(std::malloc(capacity));
   for (std::uint32_t r = 0; block != nullptr && r < rows; ++r) {

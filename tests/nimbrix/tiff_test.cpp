@@ -276,6 +276,20 @@ TEST(Tiff, CompressedFilesThatClaimMoreRowsThanTheyHoldAreRefused) {
   int w = 0, h = 0, b = 0, s = 0;
   EXPECT_EQ(IoReadTiff("lzw.tif", &p, &w, &h, &b, &s), 0);
   IoFreeTiff(p);
+  // One row of 256 MiB from a file of a few hundred bytes: no codec makes
+  // that much of so little, so the row is never allocated.
+  f = qx::test::readFile("lzw.tif");
+  for (std::uint32_t i = 0; i < le16(f, ifd); ++i) {
+    const std::size_t at = ifd + 2 + 12 * i;
+    if (le16(f, at) == 256 || le16(f, at) == 257 || le16(f, at) == 278) {
+      putLe16(f, at + 2, 4);
+      putLe32(f, at + 8, le16(f, at) == 256 ? 0x10000000 : 8);
+    }
+  }
+  qx::test::writeFile("wide.tif", f);
+  p = nullptr;
+  EXPECT_EQ(IoReadTiff("wide.tif", &p, &w, &h, &b, &s), 0);
+  EXPECT_EQ(p, nullptr);
 }
 
 // Samples stored plane after plane and palette indices are not what the
