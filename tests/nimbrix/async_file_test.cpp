@@ -124,12 +124,13 @@ TEST_P(AsyncFileEngines, ARecordingOnAFillingDiskStopsAtOnceAndCountsWhatIsOnDis
   }
   EXPECT_EQ(closed, -1);
   ASSERT_GE(firstFailure, filling);
+  // Synchronously, the write fails within the call that fills the buffer,
+  // and that call says so (before, the failure surfaced only when the
+  // buffer came round again, three buffers later). Asynchronously, the call
+  // after the system has reported the failure does, whenever that is.
   if (GetParam() == AsyncFile::Engine::Synchronous) {
     EXPECT_EQ(firstFailure, filling);
   }
-  // Before, the failure surfaced only when the failed buffer came round
-  // again, three buffers later.
-  EXPECT_LT(firstFailure, filling + 30);
 
   const std::string f = qx::test::readFile("full.seq");
   ASSERT_EQ(f.size(), room);
