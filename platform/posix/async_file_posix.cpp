@@ -236,16 +236,19 @@ std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int 
   while (fd < 0 && errno == EINTR);
   if (fd < 0) return nullptr;
   // As on Windows, where recordings are opened without sharing: a writer
-  // holds its file alone, and no reader opens a file that is being written.
-  // The lock belongs to this open file, so a second open in the same
-  // process is refused too; it goes with the process when that dies.
+  // holds its file alone, and no reader opens a file that is being written
+  // (readers share the file among themselves). The lock belongs to this open file, so a second open
+  // in the same process is refused too; it goes with the process when that dies.
   int locked;
   do locked = flock(fd, (create ? LOCK_EX : LOCK_SH) | LOCK_NB);
   while (locked != 0 && errno == EINTR);
+  // Only another holder refuses the file: on file systems that keep no
+  // locks at all, recordings are still written, unguarded.
+  const bool held = locked != 0 && errno == EWOULDBLOCK;
   // Devices (a full disk simulated by one, say) have nothing to truncate.
   struct stat st {};
   const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (locked != 0 || (create && regular && ftruncate(fd, 0) != 0)) {
+  if (held || (create && regular && ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return nullptr;
   }
