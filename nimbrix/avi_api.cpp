@@ -61,11 +61,10 @@ NIMBRIX_API int IoWriteAVIPicture(AviWriter* handle, int frameIndex, void* frame
 }
 
 NIMBRIX_API int IoCloseAVI(AviWriter* handle) {
-  if (handle != nullptr) {
-    handle->close();
-    delete handle;
-  }
-  return 0;
+  if (handle == nullptr) return 0;
+  const int result = handle->close();
+  delete handle;
+  return result;
 }
 
 NIMBRIX_API int IoSeqCreateAvi(SequenceFile* sequence, const char* fileName, int first, int end) {
@@ -76,9 +75,15 @@ NIMBRIX_API int IoSeqCreateAvi(SequenceFile* sequence, const char* fileName, int
   } catch (...) {
     return -1;
   }
+  // A conversion that fails leaves no file of its own behind.
+  std::FILE* before = fileName != nullptr ? std::fopen(fileName, "rb") : nullptr;
+  const bool existed = before != nullptr;
+  if (before != nullptr) std::fclose(before);
   AviWriter* avi = nullptr;
   if (IoCreateAVIGray(&avi, fileName, sequence->width(), sequence->height(), 10.0) != 0) {
     IoCloseAVI(avi);
+    // A file that was there before is not ours to remove.
+    if (!existed && fileName != nullptr) std::remove(fileName);
     return -1;
   }
   // Record `first`, then the records after it in file order: max(1, end -
@@ -97,7 +102,8 @@ NIMBRIX_API int IoSeqCreateAvi(SequenceFile* sequence, const char* fileName, int
     ok = IoWriteAVIPicture(avi, i, picture.data()) == 0;
   }
   std::fflush(stdout);
-  IoCloseAVI(avi);
+  if (IoCloseAVI(avi) != 0) ok = false;
+  if (!ok) std::remove(fileName);
   return ok ? 0 : -1;
 }
 

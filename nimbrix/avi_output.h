@@ -27,8 +27,9 @@ class AviOutput {
   virtual ~AviOutput() = default;
   // Writes one key frame at position `index`: 0, or a negative error code.
   virtual int writeFrame(int index, const void* data, std::size_t size) = 0;
-  // Completes and closes the file.
-  virtual void close() = 0;
+  // Completes and closes the file; false when the file could not be
+  // completed (its frames may still be there, without an index).
+  virtual bool close() = 0;
 };
 
 // Create the file (create-and-write), its stream, and set the stream's format

@@ -87,7 +87,7 @@ class RiffOutput final : public AviOutput {
     h.fourcc("LIST").u32(0).fourcc("movi");
     put(h);
     position_ = h.data().size();
-    patchHeaders();  // a complete description from the start
+    patchHeaders(true);  // a complete description from the start
     return !failed_;
   }
 
@@ -101,21 +101,24 @@ class RiffOutput final : public AviOutput {
     return chunk(data, size) ? 0 : kAviErrorFileWrite;
   }
 
-  void close() override {
-    if (f_ == nullptr) return;
+  bool close() override {
+    if (f_ == nullptr) return !failed_;
+    // The sizes and headers go out first: they take no new space, so that
+    // when the index cannot be written (a full disk) the file still holds
+    // every frame in a complete RIFF list that readers can walk.
+    describeFrames(false);
     if (superIndex_.empty()) {
-      endMovi();
       writeIdx1();
-      firstRiffFrames_ = totalFrames_;
     } else {
       writeStandardIndex();
       endMovi();
     }
     endRiff();
     if (!superIndex_.empty()) writeOpenDmlHeaders();
-    patchHeaders();
+    patchHeaders(true);
     if (std::fclose(f_) != 0) failed_ = true;
     f_ = nullptr;
+    return !failed_;
   }
 
  private:
@@ -182,6 +185,20 @@ class RiffOutput final : public AviOutput {
     put(b);
   }
 
+  // Sizes of the open lists and the headers for the frames written so far,
+  // without an index; also after a failed write, since they overwrite bytes
+  // the file already holds.
+  void describeFrames(bool hasIndex) {
+    failedBefore_ = failed_;
+    failed_ = false;
+    endMovi();
+    endRiff();
+    if (superIndex_.empty()) firstRiffFrames_ = totalFrames_;
+    patchHeaders(hasIndex);
+    if (std::fflush(f_) != 0) failed_ = true;
+    failed_ = failed_ || failedBefore_;
+  }
+
   void writeStandardIndex() {
     const std::uint64_t base = moviAt_;
     Bytes ix;
@@ -231,14 +248,18 @@ class RiffOutput final : public AviOutput {
     putAt(odmlAt_, odml);
   }
 
-  void patchHeaders() {
+  void patchHeaders(bool hasIndex) {
     const double perFrame = 1e6 * setup_.scale / setup_.rate;
     const double perSecond = static_cast<double>(maxChunk_) * setup_.rate / setup_.scale;
     Bytes avih;
     avih.fourcc("avih").u32(56);
     avih.u32(static_cast<std::uint32_t>(perFrame + 0.5));
     avih.u32(perSecond > 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(perSecond));
-    avih.u32(0).u32(kHasIndex).u32(static_cast<std::uint32_t>(firstRiffFrames_)).u32(0).u32(1);
+    avih.u32(0)
+        .u32(hasIndex ? kHasIndex : 0)
+        .u32(static_cast<std::uint32_t>(firstRiffFrames_))
+        .u32(0)
+        .u32(1);
     avih.u32(maxChunk_).u32(static_cast<std::uint32_t>(setup_.width));
     avih.u32(static_cast<std::uint32_t>(setup_.height)).zeros(16);
     putAt(avihAt_, avih);
@@ -255,6 +276,7 @@ class RiffOutput final : public AviOutput {
   AviStreamSetup setup_;
   std::vector<unsigned char> format_;
   bool failed_ = false;
+  bool failedBefore_ = false;
   std::uint64_t position_ = 0;
   std::uint64_t riffAt_ = 0, moviAt_ = 0;
   std::uint64_t avihAt_ = 0, strhAt_ = 0, superIndexAt_ = 0, odmlAt_ = 0;

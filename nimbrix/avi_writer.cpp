@@ -50,11 +50,17 @@ std::size_t AviWriter::frameSize() const {
 
 int AviWriter::writeFrame(int index, const void* frame) {
   if (!output) return nimbrix::kAviErrorBadHandle;
-  if (frame == nullptr || index < 0) return nimbrix::kAviErrorBadParam;
-  return output->writeFrame(index, frame, frameSize());
+  // Frames go forward: a position already written (or passed over) is
+  // refused on every system, whatever the platform's AVI library would make
+  // of it.
+  if (frame == nullptr || index < nextIndex) return nimbrix::kAviErrorBadParam;
+  const int result = output->writeFrame(index, frame, frameSize());
+  if (result == 0) nextIndex = index + 1;
+  return result;
 }
 
-void AviWriter::close() {
-  if (output) output->close();
+int AviWriter::close() {
+  const bool ok = !output || output->close();
   output.reset();
+  return ok ? 0 : -1;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "avi_output.h"
@@ -17,10 +18,13 @@ struct AviWriter {
   nimbrix::AviStreamSetup setup;
   // Null when the create failed: nothing is written through such a handle.
   std::unique_ptr<nimbrix::AviOutput> output;
+  // The lowest frame index that may be written next.
+  std::int64_t nextIndex = 0;
 
   // Fills the record; false for sizes or rates no AVI file can carry.
   bool prepare(int width, int height, int bitsPerPixel, double framesPerSecond);
   std::size_t frameSize() const;
   int writeFrame(int index, const void* frame);
-  void close();
+  // 0, or -1 when the file could not be completed.
+  int close();
 };

@@ -1,6 +1,7 @@
 // The BMP exports: writing grey and colour pictures, reading files back.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -30,18 +31,21 @@ void readBmpFile(const char* name, BmpImage& image) {
   if (name == nullptr) return;
   std::FILE* f = std::fopen(name, "rb");
   if (f == nullptr) return;
-  long end = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
-  const std::size_t length = end > 0 ? static_cast<std::size_t>(end) : 0;
+  // 64-bit lengths on every system; the block holds only the headers and
+  // the picture, whatever follows them in the file.
+  const std::int64_t end = qx::platform::streamLength(f);
+  const std::uint64_t length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
   const std::size_t fixed = nimbrix::kBmpFileHeaderSize + nimbrix::kBmpInfoHeaderSize;
-  unsigned char* block = length >= fixed && std::fseek(f, 0, SEEK_SET) == 0
-                             ? static_cast<unsigned char*>(std::malloc(length))
-                             : nullptr;
+  unsigned char head[nimbrix::kBmpFileHeaderSize + nimbrix::kBmpInfoHeaderSize];
   nimbrix::BmpGeometry g;
-  if (block != nullptr && std::fread(block, 1, fixed, f) == fixed) {
-    g = nimbrix::bmpGeometry(block, fixed, length);
+  unsigned char* block = nullptr;
+  if (length >= fixed && std::fread(head, 1, fixed, f) == fixed) {
+    g = nimbrix::bmpGeometry(head, fixed, length);
+    const std::size_t picture = g.rowBytes * static_cast<std::size_t>(g.height);
+    block = g.valid ? static_cast<unsigned char*>(std::malloc(g.dataAt + picture)) : nullptr;
     const std::size_t rest = g.dataAt - fixed;
-    if (g.valid && std::fread(block + fixed, 1, rest, f) != rest) g.valid = false;
+    if (block != nullptr) std::memcpy(block, head, fixed);
+    if (block == nullptr || std::fread(block + fixed, 1, rest, f) != rest) g.valid = false;
   }
   if (g.valid) {
     unsigned char* const data = block + g.dataAt;

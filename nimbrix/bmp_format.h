@@ -43,7 +43,10 @@ struct BmpGeometry {
 };
 // Checks every header value against the file's length: other bit counts,
 // compression, and sizes that do not fit the file are refused.
-BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength, std::size_t fileLength);
+// The picture (headers, palette and rows without padding) always fits this
+// machine's memory when the result is valid.
+BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength,
+                        std::uint64_t fileLength);
 
 // Turns palette indices into grey levels (the red component of each entry);
 // false when a byte indexes past the palette.

@@ -6,7 +6,8 @@
 
 namespace nimbrix {
 
-BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength, std::size_t fileLength) {
+BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength,
+                        std::uint64_t fileLength) {
   BmpGeometry g;
   const std::size_t fixed = kBmpFileHeaderSize + kBmpInfoHeaderSize;
   if (head == nullptr || headLength < fixed || fileLength < fixed) return g;
@@ -44,13 +45,20 @@ BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength, std::
   const std::uint64_t padded = (rowBytes + 3) / 4 * 4;
   const std::uint64_t available = fileLength - dataAt;
   // Standard files pad rows to 4 bytes; files of the library's earlier
-  // writer did not. The size of the pixel area tells them apart.
-  if (rows <= available / padded)
+  // writer did not, and their pixel area is exactly width x height x bytes
+  // per pixel, as their image-size field says. A standard file holds every
+  // pixel byte (only the last row's padding may be missing); anything that
+  // fits neither layout exactly, such as a standard file cut short, is
+  // refused rather than read with its rows shifted. Where one file could be
+  // either (one row, or rows already a multiple of 4), the two agree.
+  const std::uint64_t imageSize = getLe32(head + 34);
+  if (rowBytes <= available && rows - 1 <= (available - rowBytes) / padded)
     g.stride = static_cast<std::size_t>(padded);
-  else if (rows <= available / rowBytes)
+  else if (available == rows * rowBytes && imageSize == rows * rowBytes)
     g.stride = static_cast<std::size_t>(rowBytes);
   else
     return g;
+  if (dataAt + rows * rowBytes > SIZE_MAX) return g;
   g.valid = true;
   g.width = width;
   g.height = static_cast<int>(rows);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "nimbrix.h"
+#include "platform/file_pieces.h"
 #include "platform/wide_name.h"
 #include "raw_format.h"
 
@@ -46,10 +47,10 @@ NIMBRIX_API int IoReadRaw(const char* fileName, void** data, int* width, int* he
   const nimbrix::RawHeader h = nimbrix::parseRawHeader(line, got);
   void* block = nullptr;
   // The data must be in the file before a block is allocated for them.
-  long end = -1;
-  if (h.lineLength != 0 && std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
-  bool ok = end >= 0 && h.dataLength <= static_cast<std::uint64_t>(end) - h.lineLength &&
-            std::fseek(f, static_cast<long>(h.lineLength), SEEK_SET) == 0;
+  const std::int64_t end = h.lineLength != 0 ? qx::platform::streamLength(f) : -1;
+  bool ok = end >= static_cast<std::int64_t>(h.lineLength) &&
+            h.dataLength <= static_cast<std::uint64_t>(end) - h.lineLength &&
+            qx::platform::seekStream(f, h.lineLength);
   if (ok) {
     const std::size_t n = static_cast<std::size_t>(h.dataLength);
     block = std::malloc(n == 0 ? 1 : n);

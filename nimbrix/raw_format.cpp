@@ -6,10 +6,17 @@ namespace nimbrix {
 
 namespace {
 
+bool isSpace(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// One number as a formatted scan of "%d" takes it: white space before it
+// (line ends included), a sign, decimal digits; here they must fit an int.
 bool parseInt(const unsigned char*& p, const unsigned char* end, int& out) {
+  while (p < end && isSpace(*p)) ++p;
   bool negative = false;
-  if (p < end && *p == '-') {
-    negative = true;
+  if (p < end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
     ++p;
   }
   if (p == end || *p < '0' || *p > '9') return false;

@@ -19,8 +19,10 @@ struct RawHeader {
 
 // Parses "w,h,length\n" (the writer's form: the data are `length` bytes) or
 // "w,h,third,fourth\n" (data of w x h x fourth bytes) at the start of `text`.
-// Each number is an optional minus sign and decimal digits that fit an int;
-// a carriage return before the line feed is allowed. Sizes that are negative
+// Each number is what a formatted scan of "%d" accepts (white space before
+// it, an optional sign, decimal digits) and must fit an int; the commas
+// follow the numbers directly; a carriage return before the line feed is
+// allowed. Sizes that are negative
 // or do not fit the address space are refused.
 RawHeader parseRawHeader(const unsigned char* text, std::size_t size);
 

@@ -59,7 +59,12 @@ std::unique_ptr<SequenceFile> SequenceFile::create(const char* name, int width, 
 }
 
 int SequenceFile::writePicture(int pictureNumber, const void* pixels) {
-  if (mode != kWriting || failed || pixels == nullptr || pictureCount == INT32_MAX) return -1;
+  if (mode != kWriting || pixels == nullptr || pictureCount == INT32_MAX) return -1;
+  // A transfer that has failed in the meantime is reported by this call,
+  // not only when its buffer comes round again: the caller learns of a full
+  // disk at once and keeps the pictures it has not handed over yet.
+  collectEnded();
+  if (failed) return -1;
   unsigned char record[kRecordHeaderSize] = {};
   nimbrix::putLe32(record + 0, 2);
   nimbrix::putLe32(record + 4, static_cast<std::uint32_t>(kRecordHeaderSize + pictureBytes));
@@ -69,6 +74,7 @@ int SequenceFile::writePicture(int pictureNumber, const void* pixels) {
   lastPictureNumber = pictureNumber;
   append(record, kRecordHeaderSize);
   append(static_cast<const unsigned char*>(pixels), static_cast<std::size_t>(pictureBytes));
+  collectEnded();
   return failed ? -1 : 0;
 }
 
@@ -92,13 +98,22 @@ void SequenceFile::append(const unsigned char* bytes, std::size_t n) {
 
 void SequenceFile::startBufferWrite(int buffer) {
   if (file->busy(buffer)) collect(buffer, bufferSize);
+  slotOffset[buffer] = filePosition;
   file->startWrite(buffer, buffers[buffer].get(), bufferSize, filePosition);
   filePosition += bufferSize;
   ++transfersStarted;
 }
 
 void SequenceFile::collect(int slot, std::size_t expected) {
-  if (file->wait(slot) != static_cast<std::int64_t>(expected)) failed = true;
+  if (file->wait(slot) != static_cast<std::int64_t>(expected)) {
+    failed = true;
+    if (slotOffset[slot] < failedAt) failedAt = slotOffset[slot];
+  }
+}
+
+void SequenceFile::collectEnded() {
+  for (int b = 0; b < bufferCount; ++b)
+    if (file->ended(b)) collect(b, bufferSize);
 }
 
 int SequenceFile::close() {
@@ -107,11 +122,21 @@ int SequenceFile::close() {
     // The buffer in use goes out whole, even with no new bytes: this keeps
     // every write a whole buffer and the file a multiple of the buffer size.
     startBufferWrite(static_cast<int>((bytesAccepted / bufferSize) % bufferCount));
-    nimbrix::putLe32(header + kCountAt, static_cast<std::uint32_t>(pictureCount));
-    nimbrix::putLe32(header + kFirstAt,
-                     static_cast<std::uint32_t>(lastPictureNumber - pictureCount + 1));
     for (int b = 0; b < bufferCount; ++b)
       if (file->busy(b)) collect(b, bufferSize);
+    // The header counts the records that reached the file: those that end
+    // before the first buffer whose write failed. The first picture number
+    // stays that of the first record.
+    std::int64_t onDisk = pictureCount;
+    if (failedAt != UINT64_MAX) {
+      const std::uint64_t record = kRecordHeaderSize + static_cast<std::uint64_t>(pictureBytes);
+      const std::uint64_t whole = failedAt < kHeaderSize ? 0 : (failedAt - kHeaderSize) / record;
+      if (whole < static_cast<std::uint64_t>(onDisk)) onDisk = static_cast<std::int64_t>(whole);
+    }
+    nimbrix::putLe32(header + kCountAt, static_cast<std::uint32_t>(onDisk));
+    nimbrix::putLe32(header + kFirstAt,
+                     static_cast<std::uint32_t>(lastPictureNumber - pictureCount + 1));
+    slotOffset[0] = 0;
     file->startWrite(0, header, kHeaderSize, 0);
     collect(0, kHeaderSize);
   }

@@ -59,8 +59,13 @@ struct SequenceFile {
   void append(const unsigned char* bytes, std::size_t n);
   void startBufferWrite(int buffer);
   void collect(int slot, std::size_t expected);
+  void collectEnded();
   std::int64_t readAt(std::uint64_t offset, void* destination, std::size_t n);
 
   std::int64_t pictureBytes = 0;
   bool failed = false;
+  // File offset of each slot's transfer, and the lowest offset of a failed
+  // one: records from there on did not reach the file.
+  std::uint64_t slotOffset[kBufferCount] = {};
+  std::uint64_t failedAt = UINT64_MAX;
 };

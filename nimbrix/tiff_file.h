@@ -38,7 +38,9 @@ struct TiffRead {
 // file cannot fill.
 std::size_t tiffBlockSize(TIFF* tif);
 // Reads every strip back to back into one block of strips x strip size
-// bytes, bit-reversing it for fill order 2, and closes the file.
+// bytes, bit-reversing it for fill order 2, and closes the file. Compressed
+// pictures are decoded row by row into a block that grows as they decode.
+// Samples stored plane after plane and palette pictures are refused.
 TiffRead readTiff(TIFF* tif);
 
 }  // namespace nimbrix

@@ -49,6 +49,9 @@ class AsyncFile {
   // is not busy.
   virtual std::int64_t wait(int slot) = 0;
   virtual bool busy(int slot) const = 0;
+  // Whether the slot's transfer has ended, so that wait() returns at once;
+  // never blocks. False for a slot that is not busy.
+  virtual bool ended(int slot) = 0;
   // Whether transfers overlap the caller (false: the synchronous engine).
   virtual bool asynchronous() const = 0;
   // Waits for every busy slot, then closes the file; false when the system
@@ -58,5 +61,10 @@ class AsyncFile {
  protected:
   AsyncFile() = default;
 };
+
+// For tests of the fallback: files opened while this is on act, at their
+// first wait, as if the system's queue of asynchronous transfers had broken
+// down with requests in flight. Does nothing where there is no such queue.
+void simulateRingBreakdown(bool on);
 
 }  // namespace qx::platform

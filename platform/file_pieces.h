@@ -23,4 +23,11 @@ bool writePiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* piece
 std::int64_t readPiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* pieces,
                           std::size_t count);
 
+// The length of the file behind a stream, with 64-bit positions on every
+// system (a C `long` is 32 bits on Windows); -1 when it cannot be learnt,
+// as for a pipe. The stream is left at its start.
+std::int64_t streamLength(std::FILE* file);
+// Moves the stream to a 64-bit offset; false on failure.
+bool seekStream(std::FILE* file, std::uint64_t offset);
+
 }  // namespace qx::platform

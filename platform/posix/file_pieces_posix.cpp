@@ -16,6 +16,10 @@ std::int64_t transfer(std::FILE* file, std::uint64_t offset, const FilePiece* pi
                       std::size_t count, bool write) {
   if (std::fflush(file) != 0) return -1;
   const int fd = fileno(file);
+  // Pipes and terminals have no positions: there the pieces go in order
+  // from where the stream stands, which for a stream just opened is its
+  // start.
+  const bool positioned = lseek(fd, 0, SEEK_CUR) >= 0 || errno != ESPIPE;
   std::vector<iovec> iov(count);
   for (std::size_t i = 0; i < count; ++i) iov[i] = iovec{pieces[i].data, pieces[i].size};
   std::size_t first = 0;
@@ -27,7 +31,10 @@ std::int64_t transfer(std::FILE* file, std::uint64_t offset, const FilePiece* pi
     }
     const int n = static_cast<int>(count - first < IOV_MAX ? count - first : IOV_MAX);
     const off_t at = static_cast<off_t>(offset + static_cast<std::uint64_t>(total));
-    const ssize_t done = write ? pwritev(fd, &iov[first], n, at) : preadv(fd, &iov[first], n, at);
+    const ssize_t done = !positioned
+                             ? (write ? writev(fd, &iov[first], n) : readv(fd, &iov[first], n))
+                         : write ? pwritev(fd, &iov[first], n, at)
+                                 : preadv(fd, &iov[first], n, at);
     if (done < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -59,6 +66,18 @@ bool writePiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* piece
 std::int64_t readPiecesAt(std::FILE* file, std::uint64_t offset, const FilePiece* pieces,
                           std::size_t count) {
   return transfer(file, offset, pieces, count, false);
+}
+
+std::int64_t streamLength(std::FILE* file) {
+  if (fseeko(file, 0, SEEK_END) != 0) return -1;
+  const off_t end = ftello(file);
+  if (end < 0 || fseeko(file, 0, SEEK_SET) != 0) return -1;
+  return static_cast<std::int64_t>(end);
+}
+
+bool seekStream(std::FILE* file, std::uint64_t offset) {
+  return offset <= static_cast<std::uint64_t>(INT64_MAX) &&
+         fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 }  // namespace qx::platform

@@ -51,6 +51,12 @@ class Win32AsyncFile final : public AsyncFile {
   }
 
   bool busy(int slot) const override { return slot >= 0 && slot < slots_ && transfers_[slot].busy; }
+
+  bool ended(int slot) override {
+    if (!busy(slot)) return false;
+    const Transfer& t = transfers_[slot];
+    return !t.started || HasOverlappedIoCompleted(&t.overlapped);
+  }
   bool asynchronous() const override { return overlapped_; }
 
   bool close() override {
@@ -114,6 +120,9 @@ class Win32AsyncFile final : public AsyncFile {
 };
 
 }  // namespace
+
+// Overlapped transfers have no queue of their own that could break down.
+void simulateRingBreakdown(bool) {}
 
 std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int slots,
                                            Engine engine) {

@@ -4,10 +4,13 @@
 // buffer that did not reach the disk reads as zeros).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "child_process.h"
+#include "nimbrix.h"
 #include "testsupport.h"
 
 namespace {
@@ -74,6 +77,38 @@ TEST(KilledRecording, EveryRecordWrittenBeforeTheKillIsIntact) {
   // The first buffer's write had ended: its three records are there.
   EXPECT_GE(leading, 3);
   for (int k = 0; k < whole; ++k) EXPECT_NE(record(f, k), Slot::Damaged) << "record " << k;
+}
+
+// Another process cannot take over a recording while it is written: its
+// create is refused and the writer's records stay as they are.
+TEST(KilledRecording, AnotherProcessCannotCreateTheRecordingBeingWritten) {
+  qx::test::TempDir dir;
+  const std::string file = dir.file("held.seq");
+  qx::test::ChildProcess child;
+  ASSERT_TRUE(child.start(qx::test::programFile("fault_recorder"),
+                          {file, std::to_string(kWidth), std::to_string(kHeight)}));
+  // As above: after twenty pictures the first buffer's write has ended.
+  for (int k = 0; k < 20; ++k) ASSERT_EQ(child.readLine(), "written " + std::to_string(k));
+  SequenceFile* s = nullptr;
+  EXPECT_EQ(IoCreateSeq(&s, file.c_str(), 16, 16, 8), -1);
+  int w, h, bits;
+  EXPECT_EQ(IoOpenSeq(&s, file.c_str(), &w, &h, &bits), -1);
+  child.kill();
+  child.wait();
+  const std::string f = qx::test::readFile(file);
+  ASSERT_GE(f.size(), kBuffer);
+  EXPECT_EQ(le32(f, 12), static_cast<std::uint32_t>(kWidth)) << "header not overwritten";
+  EXPECT_EQ(record(f, 0), Slot::Intact);
+  EXPECT_EQ(record(f, 1), Slot::Intact);
+  // Once the writer is gone, the file may be recorded again (the system lets
+  // go of a dead writer's file when its last transfer has ended).
+  int created = -1;
+  for (int tries = 0; tries < 100 && created != 0; ++tries) {
+    created = IoCreateSeq(&s, file.c_str(), 16, 16, 8);
+    if (created != 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_EQ(created, 0);
+  EXPECT_EQ(IoCloseSeq(s), 0);
 }
 
 }  // namespace

@@ -142,6 +142,76 @@ TEST(Avi, FailedCreatesLeaveAHandleThatClosesAndWritesNothing) {
   EXPECT_EQ(IoCloseAVI(nullptr), 0);
 }
 
+#if !defined(_WIN32)
+// A disk that fills when the index is written: the close says so, and the
+// file still holds every frame in RIFF and movi lists of the right sizes,
+// so that readers that walk the lists find them.
+TEST(Avi, CloseOnAFullDiskFailsAndLeavesTheFramesReadable) {
+  TempDir dir;
+  const int frames = 10;
+  auto write = [&](const char* name) {
+    AviWriter* avi = nullptr;
+    EXPECT_EQ(IoCreateAVIGray(&avi, name, 64, 64, 25.0), 0);
+    for (int i = 0; i < frames; ++i) {
+      auto px = pattern(64 * 64, i);
+      EXPECT_EQ(IoWriteAVIPicture(avi, i, px.data()), 0);
+    }
+    return avi;
+  };
+  ASSERT_EQ(IoCloseAVI(write("whole.avi")), 0);
+  const std::string whole = qx::test::readFile("whole.avi");
+  const std::size_t index = whole.find("idx1");
+  ASSERT_NE(index, std::string::npos);
+  ASSERT_EQ(le32(whole, 4), whole.size() - 8);
+
+  int closed = 0;
+  {
+    AviWriter* avi = write("cut.avi");
+    FileSizeLimit limit(index + 8);  // the index's chunk header, not its entries
+    ASSERT_TRUE(limit.ok());
+    closed = IoCloseAVI(avi);
+  }
+  EXPECT_EQ(closed, -1);
+  const std::string cut = qx::test::readFile("cut.avi");
+  ASSERT_GE(cut.size(), index);
+  EXPECT_EQ(le32(cut, 4), index - 8) << "RIFF size: everything before the index";
+  const auto c = chunks(cut);
+  EXPECT_EQ(count(c, "00db"), frames);
+  for (int i = 0; i < frames; ++i) {
+    const Chunk* k = find(c, "00db", i);
+    ASSERT_NE(k, nullptr);
+    EXPECT_EQ(k->data, bytes(pattern(64 * 64, i))) << i;
+  }
+  // The same headers as the complete file, except that no index is announced.
+  const Chunk* strh = find(c, "strh");
+  ASSERT_NE(strh, nullptr);
+  EXPECT_EQ(le32(strh->data, 32), static_cast<std::uint32_t>(frames)) << "stream length";
+  EXPECT_EQ(le32(find(c, "avih")->data, 12) & 0x10, 0u);
+  EXPECT_EQ(le32(find(chunks(whole), "avih")->data, 12) & 0x10, 0x10u);
+}
+#endif
+
+// Frame indices only go forward, on every system: an index already written
+// is refused, and the file keeps the frames that were accepted, in order.
+TEST(Avi, FrameIndicesGoingBackwardsAreRefused) {
+  TempDir dir;
+  AviWriter* avi = nullptr;
+  ASSERT_EQ(IoCreateAVIGray(&avi, "b.avi", 4, 4, 25.0), 0);
+  std::vector<std::vector<unsigned char>> f;
+  for (int i = 0; i < 4; ++i) f.push_back(pattern(16, 40 + i));
+  EXPECT_EQ(IoWriteAVIPicture(avi, 0, f[0].data()), 0);
+  EXPECT_EQ(IoWriteAVIPicture(avi, 1, f[1].data()), 0);
+  EXPECT_LT(IoWriteAVIPicture(avi, 1, f[2].data()), 0) << "the same index again";
+  EXPECT_LT(IoWriteAVIPicture(avi, 0, f[2].data()), 0) << "an earlier index";
+  EXPECT_EQ(IoWriteAVIPicture(avi, 2, f[3].data()), 0);
+  ASSERT_EQ(IoCloseAVI(avi), 0);
+  const auto c = chunks(qx::test::readFile("b.avi"));
+  ASSERT_EQ(count(c, "00db"), 3);
+  EXPECT_EQ(find(c, "00db", 0)->data, bytes(f[0]));
+  EXPECT_EQ(find(c, "00db", 1)->data, bytes(f[1]));
+  EXPECT_EQ(find(c, "00db", 2)->data, bytes(f[3]));
+}
+
 // A recording of five pictures numbered 10 to 14, 12 x 4, at `bits`.
 void recording(const char* name, int bits) {
   SequenceFile* s = nullptr;
@@ -201,6 +271,8 @@ TEST(Avi, SequenceToAviTakesTheFirstBytesOfDeepPicturesAndReportsFailures) {
   EXPECT_EQ(IoSeqCreateAvi(s, "x.avi", 7, 9), -1) << "no such record";
   EXPECT_EQ(IoSeqCreateAvi(s, "y.avi", 3, 9), -1) << "records past the recording";
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "picnr 14\n");
+  EXPECT_FALSE(qx::test::fileExists("x.avi")) << "a failed conversion leaves no file";
+  EXPECT_FALSE(qx::test::fileExists("y.avi"));
   EXPECT_EQ(IoSeqCreateAvi(nullptr, "z.avi", 0, 1), -1);
   IoCloseSeq(s);
 }

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
+#include <thread>
 
 #include "nimbrix.h"
 #include "nimbrix_test_util.h"
@@ -239,6 +246,97 @@ TEST(Bmp, TopDownFilesAndColourFilesWithAPalette) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.bits, 24);
   EXPECT_EQ(r.pixels, px);
+}
+
+// A standard file cut short is never taken for the earlier unpadded layout:
+// with only the last row's padding missing it is read as it is; cut into
+// its pixels it is refused, even where its length is exactly that of an
+// unpadded picture of the same size.
+TEST(Bmp, CutStandardFilesAreNotMisreadAsUnpadded) {
+  TempDir dir;
+  for (int bits : {8, 24}) {
+    const int w = 3, h = 5;
+    const std::size_t row = static_cast<std::size_t>(w) * bits / 8;  // 3 or 9
+    const std::size_t padded = (row + 3) / 4 * 4;                    // 4 or 12
+    const auto px = pattern(row * h, bits);
+    ASSERT_EQ(IoWriteBmp("s.bmp", const_cast<unsigned char*>(px.data()), w, h, bits), 0);
+    const std::string whole = qx::test::readFile("s.bmp");
+    const std::size_t data = whole.size() - padded * h;
+    for (std::size_t cut = 1; cut < padded - row + 1; ++cut) {
+      qx::test::writeFile("cut.bmp", whole.substr(0, whole.size() - cut));
+      const ReadBack r = readBmp("cut.bmp");
+      ASSERT_TRUE(r.ok) << bits << " bits, " << cut << " bytes of padding cut";
+      EXPECT_EQ(r.pixels, px) << bits << " bits, " << cut << " bytes cut";
+    }
+    // Exactly as long as an unpadded picture, but the header says padded.
+    qx::test::writeFile("cut.bmp", whole.substr(0, data + row * h));
+    EXPECT_FALSE(readBmp("cut.bmp").ok) << bits;
+    for (std::size_t cut = padded - row + 1; cut < padded * h; cut += 5) {
+      qx::test::writeFile("cut.bmp", whole.substr(0, whole.size() - cut));
+      EXPECT_FALSE(readBmp("cut.bmp").ok) << bits << " bits, " << cut << " bytes cut";
+    }
+  }
+}
+
+// Files of 2 GiB and more are measured with 64-bit positions on every
+// system, and what follows the picture is not read into memory.
+TEST(Bmp, FilesOfTwoGiBAndMoreAreRead) {
+  TempDir dir;
+  const auto px = pattern(5 * 3, 8);
+  ASSERT_EQ(IoWriteBmp("big.bmp", const_cast<unsigned char*>(px.data()), 5, 3, 8), 0);
+  ASSERT_TRUE(extendSparse("big.bmp", (1ull << 31) + 4096));
+  ReadBack r = readBmp("big.bmp");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.pixels, px);
+  ASSERT_TRUE(extendSparse("big.bmp", (1ull << 32) + 4096));
+  r = readBmp("big.bmp");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.pixels, px);
+}
+
+// Targets without positions take the file in order: a pipe receives the
+// same bytes as a file, and a character device accepts the picture.
+TEST(Bmp, WritesToPipesAndDevices) {
+  TempDir dir;
+  const auto px = pattern(5 * 3 * 3, 2);
+  for (int bits : {8, 24}) {
+    ASSERT_EQ(IoWriteBmp("file.bmp", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string expected = qx::test::readFile("file.bmp");
+    std::string received;
+#if defined(_WIN32)
+    EXPECT_EQ(IoWriteBmp("NUL", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string fifo = "\\\\.\\pipe\\nimbrix-bmp-" + std::to_string(bits);
+    HANDLE pipe = CreateNamedPipeA(fifo.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                   4096, 4096, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    std::thread reader([&] {
+      ConnectNamedPipe(pipe, nullptr);
+      char buffer[4096];
+      DWORD n = 0;
+      while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        received.append(buffer, n);
+    });
+#else
+    EXPECT_EQ(IoWriteBmp("/dev/null", const_cast<unsigned char*>(px.data()), 5, 3, bits), 0);
+    const std::string fifo = dir.file("pipe" + std::to_string(bits));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread reader([&] {
+      std::FILE* f = std::fopen(fifo.c_str(), "rb");
+      if (f == nullptr) return;
+      char buffer[4096];
+      std::size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) received.append(buffer, n);
+      std::fclose(f);
+    });
+#endif
+    const int written = IoWriteBmp(fifo.c_str(), const_cast<unsigned char*>(px.data()), 5, 3, bits);
+    reader.join();
+#if defined(_WIN32)
+    CloseHandle(pipe);
+#endif
+    EXPECT_EQ(written, 0) << bits;
+    EXPECT_EQ(received, expected) << bits;
+  }
 }
 
 TEST(Bmp, MalformedFilesAreRefused) {

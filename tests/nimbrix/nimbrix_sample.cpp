@@ -5,13 +5,16 @@
 //       rows top to bottom (grey levels tripled)
 //   bmp-read <file.bmp> <pixels.out>
 //       reads a file and dumps its pixels; prints "width height bits"
-//   tiff-write <file.tif> <width> <height> <bits> <samples>
-//       writes a test picture
+//   tiff-write <file.tif> <width> <height> <bits> <samples> [value]
+//       writes a test picture (every byte `value` when given)
+//   tiff-read <file.tif> <pixels.out>
+//       reads a file and dumps its pixels; prints "width height bits samples"
 //   avi-write <file.avi> <width> <height> <bits> <fps> <frames>
 //       writes frames of a known pattern
 //   avi-check <width> <height> <bits> <frames>
 //       reads decoded frames (blue-green-red, rows top to bottom) from
 //       standard input and checks each against what avi-write wrote
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,7 +60,20 @@ int tiffWrite(char** argv) {
   const int w = std::atoi(argv[3]), h = std::atoi(argv[4]);
   const int bits = std::atoi(argv[5]), samples = std::atoi(argv[6]);
   auto px = nimbrix_test::pattern(static_cast<std::size_t>(w) * h * samples * (bits / 8));
+  if (argv[7] != nullptr) std::fill(px.begin(), px.end(), std::atoi(argv[7]));
   return IoWriteTiff(argv[2], px.data(), w, h, bits, samples) == 0 ? 0 : 1;
+}
+
+int tiffRead(char** argv) {
+  void* px = nullptr;
+  int w = 0, h = 0, bits = 0, samples = 0;
+  const int read = IoReadTiff(argv[2], &px, &w, &h, &bits, &samples);
+  const bool ok = read != 0 && dump(argv[3], static_cast<unsigned char*>(px),
+                                    static_cast<std::size_t>(w) * h * samples * (bits / 8));
+  IoFreeTiff(px);
+  if (!ok) return 1;
+  std::printf("%d %d %d %d\n", w, h, bits, samples);
+  return 0;
 }
 
 // Byte `b` of row `r`, column byte `c` of frame `i`: cheap to make and check.
@@ -115,7 +131,8 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "bmp-write" && argc == 7) return bmpWrite(argv);
   if (mode == "bmp-read" && argc == 4) return bmpRead(argv);
-  if (mode == "tiff-write" && argc == 7) return tiffWrite(argv);
+  if (mode == "tiff-write" && (argc == 7 || argc == 8)) return tiffWrite(argv);
+  if (mode == "tiff-read" && argc == 4) return tiffRead(argv);
   if (mode == "avi-write" && argc == 8) return aviWrite(argv);
   if (mode == "avi-check" && argc == 6) return aviCheck(argv);
   std::fprintf(stderr, "usage: nimbrix_sample bmp-write|bmp-read ...\n");

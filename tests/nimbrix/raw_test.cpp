@@ -70,6 +70,37 @@ TEST(Raw, FourNumbersGiveTheLengthFromWidthHeightAndFourth) {
   IoFreeRaw(block);
 }
 
+// The numbers are taken as the original reader's formatted scan took them:
+// white space before each one and a sign are accepted.
+TEST(Raw, WhiteSpaceBeforeNumbersAndSignsAreAccepted) {
+  TempDir dir;
+  const char* good[] = {" 4,3,24,2\n",           "4, 3, 24, 2\n", "+4,3,24,2\n",
+                        "\t4,\n+3,\r 24,\v+2\n", " +4,3,24\n",    "4, +3, +24\n"};
+  const auto data = pattern(24, 3);
+  for (const char* line : good) {
+    qx::test::writeFile("ws.raw", line + bytes(data));
+    const Raw r = readRaw("ws.raw");
+    ASSERT_EQ(r.result, 0) << line;
+    EXPECT_EQ(r.width, 4) << line;
+    EXPECT_EQ(r.height, 3) << line;
+    EXPECT_EQ(r.data, bytes(data)) << line;
+  }
+}
+
+// Files of 2 GiB and more are measured with 64-bit positions on every
+// system: the data are checked against the file's true length.
+TEST(Raw, FilesOfTwoGiBAndMoreAreRead) {
+  TempDir dir;
+  const auto data = pattern(24, 5);
+  ASSERT_EQ(IoWriteRaw("big.raw", const_cast<unsigned char*>(data.data()), 4, 3, 24), 0);
+  for (std::uint64_t length : {(1ull << 31) + 4096, (1ull << 32) + 4096}) {
+    ASSERT_TRUE(extendSparse("big.raw", length));
+    const Raw r = readRaw("big.raw");
+    ASSERT_EQ(r.result, 0) << length;
+    EXPECT_EQ(r.data, bytes(data));
+  }
+}
+
 TEST(Raw, MalformedMissingAndTruncatedFilesGiveMinusOneAndNoBlock) {
   TempDir dir;
   const char* bad[] = {
@@ -83,7 +114,10 @@ TEST(Raw, MalformedMissingAndTruncatedFilesGiveMinusOneAndNoBlock) {
       "-4,4,0,1\n",                    // negative size
       "4,4,99999999999\n",             // does not fit an int
       "65536,65536,0,65536\n",         // 2^48 bytes
-      " 4,4,16\n0123456789abcdef",     // leading space
+      "4 ,4,16\n0123456789abcdef",     // space after a number
+      "4,4, 16 \n0123456789abcdef",    // space before the line end
+      "4,4,+-16\n0123456789abcdef",    // two signs
+      "4,4,- 16\n0123456789abcdef",    // space after the sign
       "4,4,16,1,9\n0123456789abcdef",  // five numbers
   };
   int i = 0;

@@ -189,6 +189,44 @@ TEST(Sequence, TwoRecordingsOpenAtOnce) {
   IoCloseSeq(b);
 }
 
+// A recording belongs to its writer alone: a second create of the same name
+// (which would truncate it and later write its own header over the first
+// writer's records) and a reader are refused, and the recording stays whole.
+TEST(Sequence, ARecordingBeingWrittenIsHeldByItsWriterAlone) {
+  TempDir dir;
+  SequenceFile* a = nullptr;
+  ASSERT_EQ(IoCreateSeq(&a, "held.seq", 100, 100, 8), 0);
+  std::vector<std::vector<unsigned char>> pictures;
+  for (int i = 0; i < 3; ++i) {
+    pictures.push_back(pattern(100 * 100, 500 + i));
+    ASSERT_EQ(IoWriteSeqPicture(a, i, pictures.back().data()), 0);
+  }
+  SequenceFile* b = nullptr;
+  int w, h, bits;
+  EXPECT_EQ(IoCreateSeq(&b, "held.seq", 100, 100, 8), -1);
+  EXPECT_EQ(IoOpenSeq(&b, "held.seq", &w, &h, &bits), -1);
+  for (int i = 3; i < 5; ++i) {
+    pictures.push_back(pattern(100 * 100, 500 + i));
+    ASSERT_EQ(IoWriteSeqPicture(a, i, pictures.back().data()), 0);
+  }
+  ASSERT_EQ(IoCloseSeq(a), 0);
+
+  ASSERT_EQ(IoOpenSeq(&a, "held.seq", &w, &h, &bits), 0);
+  int count = 0, first = -1;
+  IoGetSeqInfo(a, &count, &first);
+  EXPECT_EQ(count, 5);
+  EXPECT_EQ(first, 0);
+  std::vector<unsigned char> dest(100 * 100);
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(IoReadSeqPicture(a, i, dest.data()), 0);
+    EXPECT_EQ(dest, pictures[i]) << i;
+  }
+  // Nor is a recording that is being read overwritten.
+  EXPECT_EQ(IoCreateSeq(&b, "held.seq", 100, 100, 8), -1);
+  IoCloseSeq(a);
+  EXPECT_EQ(qx::test::readFile("held.seq").size(), kBuffer);
+}
+
 TEST(Sequence, RefusedArgumentsAndMissingFiles) {
   TempDir dir;
   SequenceFile* s = reinterpret_cast<SequenceFile*>(1);

@@ -197,6 +197,135 @@ TEST(Tiff, FillOrderTwoIsBitReversedAndShortLastStripsPack) {
   EXPECT_EQ(std::vector<unsigned char>(r.block.begin(), r.block.begin() + 30), px);
 }
 
+// A picture written by libtiff with the given compression, strips of
+// `rowsPerStrip` rows, samples per pixel and planar configuration.
+bool compressedFile(const char* name, const std::vector<unsigned char>& px, int w, int h,
+                    int samples, int compression, int rowsPerStrip,
+                    int planar = PLANARCONFIG_CONTIG) {
+  if (!TIFFIsCODECConfigured(static_cast<uint16_t>(compression))) return false;
+  TIFF* t = TIFFOpen(name, "w");
+  if (t == nullptr) return false;
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, planar);
+  bool ok = true;
+  if (planar == PLANARCONFIG_CONTIG) {
+    for (int r = 0; r < h; ++r)
+      ok = ok &&
+           TIFFWriteScanline(t, const_cast<unsigned char*>(px.data()) + r * w * samples, r, 0) == 1;
+  } else {
+    // Plane after plane, each `px` as given for every sample.
+    for (int s = 0; s < samples; ++s)
+      for (int r = 0; r < h; ++r)
+        ok = ok && TIFFWriteScanline(t, const_cast<unsigned char*>(px.data()) + r * w, r,
+                                     static_cast<uint16_t>(s)) == 1;
+  }
+  TIFFClose(t);
+  return ok;
+}
+
+// Compressed pictures many thousand times larger than their files are read
+// whole; so are ordinary ones of every strip layout.
+TEST(Tiff, HighlyCompressedFilesAreReadWhole) {
+  TempDir dir;
+  const int side = 4096;
+  const std::vector<unsigned char> black(static_cast<std::size_t>(side) * side, 0);
+  const auto mixed = pattern(301 * 77 * 3, 4);
+  int tried = 0;
+  for (int c : {COMPRESSION_LZW, COMPRESSION_PACKBITS, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_ZSTD,
+                COMPRESSION_LZMA}) {
+    if (!compressedFile("flat.tif", black, side, side, 1, c, side)) continue;
+    ++tried;
+    const auto size = qx::test::readFile("flat.tif").size();
+    Read r = readTiff("flat.tif", black.size());
+    ASSERT_NE(r.result, 0) << "compression " << c << ", file of " << size << " bytes";
+    EXPECT_EQ(r.width, side);
+    EXPECT_EQ(r.height, side);
+    EXPECT_TRUE(r.block == black) << c;
+    // Colour, strips of 16 rows with a short last one.
+    ASSERT_TRUE(compressedFile("mixed.tif", mixed, 301, 77, 3, c, 16));
+    r = readTiff("mixed.tif", mixed.size());
+    ASSERT_NE(r.result, 0) << c;
+    EXPECT_EQ(r.samples, 3);
+    EXPECT_TRUE(r.block == mixed) << c;
+  }
+  EXPECT_GE(tried, 2) << "LZW and PackBits are always there";
+}
+
+// A compressed strip of a few bytes that claims billions of rows is refused
+// at the first rows that do not decode.
+TEST(Tiff, CompressedFilesThatClaimMoreRowsThanTheyHoldAreRefused) {
+  TempDir dir;
+  ASSERT_TRUE(compressedFile("lzw.tif", pattern(64), 8, 8, 1, COMPRESSION_LZW, 8));
+  std::string f = qx::test::readFile("lzw.tif");
+  const std::uint32_t ifd = le32(f, 4);
+  for (std::uint32_t i = 0; i < le16(f, ifd); ++i) {
+    const std::size_t at = ifd + 2 + 12 * i;
+    if (le16(f, at) == 257 || le16(f, at) == 278) {
+      putLe16(f, at + 2, 4);
+      putLe32(f, at + 8, 0x10000000);
+    }
+  }
+  qx::test::writeFile("lzw.tif", f);
+  void* p = nullptr;
+  int w = 0, h = 0, b = 0, s = 0;
+  EXPECT_EQ(IoReadTiff("lzw.tif", &p, &w, &h, &b, &s), 0);
+  IoFreeTiff(p);
+  // One row of 256 MiB from a file of a few hundred bytes: no codec makes
+  // that much of so little, so the row is never allocated.
+  f = qx::test::readFile("lzw.tif");
+  for (std::uint32_t i = 0; i < le16(f, ifd); ++i) {
+    const std::size_t at = ifd + 2 + 12 * i;
+    if (le16(f, at) == 256 || le16(f, at) == 257 || le16(f, at) == 278) {
+      putLe16(f, at + 2, 4);
+      putLe32(f, at + 8, le16(f, at) == 256 ? 0x10000000 : 8);
+    }
+  }
+  qx::test::writeFile("wide.tif", f);
+  p = nullptr;
+  EXPECT_EQ(IoReadTiff("wide.tif", &p, &w, &h, &b, &s), 0);
+  EXPECT_EQ(p, nullptr);
+}
+
+// Samples stored plane after plane and palette indices are not what the
+// block describes (interleaved samples, grey or colour values): refused.
+TEST(Tiff, PlanarAndPaletteFilesAreRefused) {
+  TempDir dir;
+  const auto px = pattern(5 * 4, 6);
+  ASSERT_TRUE(
+      compressedFile("planar.tif", px, 5, 4, 3, COMPRESSION_NONE, 4, PLANARCONFIG_SEPARATE));
+  void* p = nullptr;
+  int w = -1, h = -1, b = -1, s = -1;
+  EXPECT_EQ(IoReadTiff("planar.tif", &p, &w, &h, &b, &s), 0);
+  EXPECT_EQ(p, nullptr);
+  EXPECT_EQ(w, -1) << "outputs untouched";
+  // One sample stored "plane after plane" is the same as interleaved.
+  ASSERT_TRUE(compressedFile("one.tif", px, 5, 4, 1, COMPRESSION_NONE, 4, PLANARCONFIG_SEPARATE));
+  EXPECT_EQ(readTiff("one.tif", px.size()).block, px);
+
+  TIFF* t = TIFFOpen("palette.tif", "w");
+  ASSERT_NE(t, nullptr);
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 5);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, 4);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 4);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+  std::vector<uint16_t> red(256), green(256), blue(256);
+  for (int i = 0; i < 256; ++i) red[i] = static_cast<uint16_t>((255 - i) * 257);
+  TIFFSetField(t, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
+  for (int r = 0; r < 4; ++r)
+    TIFFWriteScanline(t, const_cast<unsigned char*>(px.data()) + r * 5, r, 0);
+  TIFFClose(t);
+  EXPECT_EQ(IoReadTiff("palette.tif", &p, &w, &h, &b, &s), 0);
+  EXPECT_EQ(p, nullptr);
+}
+
 TEST(Tiff, MissingAndRefusedFiles) {
   TempDir dir;
   void* p = reinterpret_cast<void*>(1);
