@@ -64,6 +64,8 @@ done
 # reported with the system's reason before the camera is touched.
 run grab --no-display --count 3 --output a/b/c >made.txt 2>&1 || fail "a/b/c: $(cat made.txt)"
 run grab_check recording a/b/c/grab.seq 640 480 8 3 consecutive >/dev/null || fail "a/b/c recording"
+# grab prints only its own lines.
+grep -q "picnr" made.txt && fail "lines of the file library: $(cat made.txt)"
 echo file >plain
 rm -f pictor.log
 if run grab --no-display --count 3 --output plain/sub >bad.txt 2>&1; then fail "plain/sub accepted"; fi
