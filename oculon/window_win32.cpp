@@ -73,9 +73,13 @@ void drawLocked(DisplayRecord& record) {
   const int width = std::min(record.drawingWidth, record.bufferWidth);
   const int height = std::min(record.drawingHeight, record.bufferHeight);
   if (width <= 0 || height <= 0) return;
+  // The source origin counts from the bitmap's bottom row, also for a
+  // top-down bitmap: the top rows of a picture taller than the window start
+  // this many rows above it.
+  const int fromBottom = record.bufferHeight - height;
   SetDIBitsToDevice(b.deviceContext, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0,
-                    0, 0, static_cast<UINT>(record.bufferHeight), record.pixelSource, b.header,
-                    DIB_RGB_COLORS);
+                    fromBottom, 0, static_cast<UINT>(record.bufferHeight), record.pixelSource,
+                    b.header, DIB_RGB_COLORS);
 }
 
 LRESULT onCreate(HWND window, DisplayRecord& record) {

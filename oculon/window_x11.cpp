@@ -293,6 +293,9 @@ void releaseWindow(DisplayRecord& record) {
     x11::keepIoErrorHandler();
     if (b.lost.load()) {
       b.surface.discard();
+      // Only frees Xlib's record of the context: nothing goes out on a
+      // connection that failed.
+      if (b.gc != nullptr) XFreeGC(b.display, b.gc);
     } else {
       b.surface.release(b.display);
       if (b.gc != nullptr) XFreeGC(b.display, b.gc);

@@ -100,6 +100,22 @@ INSTANTIATE_TEST_SUITE_P(Widths, CreationSizeTest,
                                   std::to_string(info.param.second);
                          });
 
+// A picture taller than the window shows its top rows, not its bottom ones.
+TEST_F(PicturesTest, PictureTallerThanTheWindowShowsItsTopRows) {
+  ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
+  ASSERT_EQ(SetBufferWidth(0, 64, 400), 64);
+  std::vector<uint8_t> own(64 * 400);
+  CloseDisplaysHere closer;
+  ASSERT_EQ(SetBuffer(0, own.data()), 1);
+  const std::vector<uint8_t> picture = greyPicture(64, 400);
+  ASSERT_EQ(DrawBuffer(0, picture.data(), 1, "tall"), 0);
+  const OculonWindow window = GetWindowHandle(0);
+  const int rows = std::min(400, clientOf(window).height);
+  ASSERT_GT(rows, 0);
+  EXPECT_EQ(screenShows(window, 64, rows, greyExpected), "");
+  EXPECT_EQ(CloseDisplay(0), 0);
+}
+
 TEST_F(PicturesTest, TitleCarriesDisplayNumberPictureNumberAndText) {
   ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
   ASSERT_EQ(SetBufferWidth(0, 64, 32), 64);

@@ -107,13 +107,15 @@ echo "ok command lines"
 run grab --no-display --no-camera --count 10 --output rec >/dev/null 2>&1 || fail "grab rec"
 R=$((24 + P))
 head -c $((40 + 5 * R + 100)) rec/grab.seq >cut.seq
-if run seqtool info cut.seq >info.txt; then fail "info passed a cut recording"; fi
+if run seqtool info cut.seq >raw.txt; then fail "info passed a cut recording"; fi
+tr -d '\r' <raw.txt >info.txt
 grep -q "^numbers       1 .. ? (the file ends inside record 5 of 10)$" info.txt ||
   fail "info on a cut recording: $(cat info.txt)"
 grep -q "^file size" info.txt || fail "info on a cut recording: $(cat info.txt)"
 cp rec/grab.seq open.seq
 printf '\0\0\0\0\0\0\0\0' | dd of=open.seq bs=1 seek=32 conv=notrunc status=none
-if run seqtool info open.seq >info.txt; then fail "info passed an unclosed recording"; fi
+if run seqtool info open.seq >raw.txt; then fail "info passed an unclosed recording"; fi
+tr -d '\r' <raw.txt >info.txt
 grep -q "not closed" info.txt && grep -q "seqtool recover open.seq" info.txt ||
   fail "info on an unclosed recording: $(cat info.txt)"
 mkdir folder.seq; echo "no recording here" >text.seq
