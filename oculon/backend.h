@@ -8,12 +8,14 @@ namespace qx::oculon {
 
 struct Backend {
   // Starts the window thread of `record`, which creates the window, the
-  // image memory (record.imageMemory, imageMemorySize) and shows the window.
+  // image memory (record.imageMemory, at least displayMemoryBytes() of the
+  // creation size, in imageMemorySize) and shows the window.
   // Waits until that is done or has failed; a failure is reported the way
-  // the system reports it ("ERR"), and leaves nothing behind.
+  // the system reports it ("ERR"), and leaves nothing behind (the record is
+  // then out of the display list).
   bool (*open)(DisplayRecord& record);
-  // Destroys the window, ends the window thread and waits for it, and
-  // releases everything open() made.
+  // Destroys the window, ends the window thread and waits for it, takes the
+  // record out of the display list, and releases everything open() made.
   void (*close)(DisplayRecord& record);
   // Sets the window title; may wait for the window thread.
   void (*setTitle)(DisplayRecord& record, const char* title);
@@ -27,7 +29,8 @@ struct Backend {
   // display has none. False when it cannot be read.
   bool (*boundingSize)(DisplayRecord& record, int& width, int& height);
   // Gives the window the outer size width x height, keeping its position.
-  // Nonzero on success. Called with record.lock held.
+  // Nonzero on success. Called without record.lock: it may wait for the
+  // window thread, which takes that lock.
   int (*resize)(DisplayRecord& record, int width, int height);
   // The window, or null once it was destroyed.
   OculonWindow (*window)(DisplayRecord& record);

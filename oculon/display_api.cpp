@@ -21,7 +21,7 @@ constexpr int kMaxWindowSide = 32767;
 int createDisplay(int bitDepth, int width, int height, OculonWindow parent) {
   using namespace qx::oculon;
   if (!isSupportedDepth(bitDepth) || width < 1 || height < 1 || width > kMaxWindowSide ||
-      height > kMaxWindowSide || imageMemoryBytes(width, height, bitDepth) > INT_MAX) {
+      height > kMaxWindowSide || displayMemoryBytes(width, height, bitDepth) > INT_MAX) {
     return -1;
   }
   DisplayTable& table = DisplayTable::instance();
@@ -116,19 +116,27 @@ OC_API int SetBuffer(int index, void* buffer) {
 OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr || pixels == nullptr) return -1;
-  int64_t bytes = 0;
+  // The display's own memory is sized for the creation size: a larger
+  // picture would be copied past its end.
+  const auto fits = [record](int64_t bytes) {
+    return !record->drawsOwnMemory() || bytes <= record->imageMemorySize;
+  };
   {
     std::lock_guard<std::mutex> guard(record->lock);
-    bytes = qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth);
-    // The display's own memory is sized for the creation size: a larger
-    // picture would be copied past its end.
-    if (record->drawsOwnMemory() && bytes > record->imageMemorySize) return -1;
+    if (!fits(
+            qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth)))
+      return -1;
   }
   // The title goes first: setting it may wait for the window thread, which
   // must not find the record locked by us while it paints.
   windowSystem().setTitle(*record,
                           qx::oculon::pictureTitle(record->displayNumber, number, text).c_str());
+  // What is copied and what is drawn come from one look at the sizes: a
+  // SetBufferWidth from another thread comes before or after, never between.
   std::lock_guard<std::mutex> guard(record->lock);
+  const int64_t bytes =
+      qx::oculon::pictureBytes(record->bufferWidth, record->bufferHeight, record->bitDepth);
+  if (!fits(bytes)) return -1;
   windowSystem().copyAndDraw(*record, static_cast<const uint8_t*>(pixels), bytes);
   return 0;
 }
@@ -137,7 +145,9 @@ OC_API int CloseDisplay(int index) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr) return -1;
   DisplayTable& table = DisplayTable::instance();
-  // The window thread finds its record through the list until it has ended.
+  // The backend takes the record out of the list once the window thread,
+  // which finds its record there, has ended, and before it frees the
+  // window state that other window threads read through the list.
   windowSystem().close(*record);
   table.removeFromList(record);
   const int open = table.release(index);

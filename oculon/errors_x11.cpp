@@ -1,7 +1,14 @@
 #include "errors_x11.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
+
+// The per-connection hook that turns wire errors into error events is part
+// of Xlib's interface for extensions; its header defines min and max.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
 
 namespace qx::oculon::x11 {
 
@@ -14,28 +21,49 @@ struct Watched {
 
 std::mutex watchLock;
 std::vector<Watched> watched;
-XErrorHandler previousHandler = nullptr;
-std::once_flag installed;
 
-int recordError(Display* display, XErrorEvent* event) {
-  {
-    std::lock_guard<std::mutex> guard(watchLock);
-    for (Watched& w : watched) {
-      if (w.display == display) {
-        if (w.firstError == 0) w.firstError = event->error_code;
-        return 0;
-      }
+bool isWatched(Display* display) {
+  std::lock_guard<std::mutex> guard(watchLock);
+  for (const Watched& w : watched) {
+    if (w.display == display) return true;
+  }
+  return false;
+}
+
+// The application's I/O error handler (or Xlib's default, which ends the
+// process), for the application's own connections.
+std::atomic<XIOErrorHandler> applicationIoHandler{nullptr};
+
+// Xlib calls the process-wide I/O error handler first and the connection's
+// exit handler after it returns. For our connections it returns.
+int onIoError(Display* display) {
+  if (isWatched(display)) return 0;
+  const XIOErrorHandler previous = applicationIoHandler.load();
+  return previous != nullptr ? previous(display) : 0;
+}
+
+// Called by Xlib for every error on a connection we watch, before the
+// process-wide handler; False drops the error there.
+Bool recordError(Display* display, XErrorEvent* event, xError*) {
+  std::lock_guard<std::mutex> guard(watchLock);
+  for (Watched& w : watched) {
+    if (w.display == display) {
+      if (w.firstError == 0) w.firstError = event->error_code;
+      return False;
     }
   }
-  return previousHandler != nullptr ? previousHandler(display, event) : 0;
+  return True;
 }
 
 }  // namespace
 
 void watchErrors(Display* display) {
-  std::call_once(installed, [] { previousHandler = XSetErrorHandler(recordError); });
-  std::lock_guard<std::mutex> guard(watchLock);
-  watched.push_back({display, 0});
+  {
+    std::lock_guard<std::mutex> guard(watchLock);
+    watched.push_back({display, 0});
+  }
+  // Every error code, the core protocol's and those of extensions.
+  for (int code = 0; code < 256; ++code) XESetWireToError(display, code, recordError);
 }
 
 void unwatchErrors(Display* display) {
@@ -46,6 +74,11 @@ void unwatchErrors(Display* display) {
       return;
     }
   }
+}
+
+void keepIoErrorHandler() {
+  const XIOErrorHandler found = XSetIOErrorHandler(onIoError);
+  if (found != onIoError) applicationIoHandler.store(found);
 }
 
 int syncAndTakeError(Display* display) {

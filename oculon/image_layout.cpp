@@ -14,6 +14,12 @@ int64_t imageMemoryBytes(int width, int height, int bitDepth) {
   return rowStride(width, bitDepth) * height;
 }
 
+int64_t displayMemoryBytes(int width, int height, int bitDepth) {
+  const int64_t rows = imageMemoryBytes(width, height, bitDepth);
+  const int64_t picture = pictureBytes(width, height, bitDepth);
+  return rows > picture ? rows : picture;
+}
+
 bool isSupportedDepth(int bitDepth) {
   return bitDepth == 8 || bitDepth == 24;
 }

@@ -18,6 +18,10 @@ int64_t rowStride(int width, int bitDepth);
 // Size of a display's own image memory: height rows of rowStride bytes.
 int64_t imageMemoryBytes(int width, int height, int bitDepth);
 
+// Size a display's own memory must have: height rows of rowStride bytes,
+// and at least what DrawBuffer copies for a picture of the same size.
+int64_t displayMemoryBytes(int width, int height, int bitDepth);
+
 bool isSupportedDepth(int bitDepth);
 
 }  // namespace qx::oculon

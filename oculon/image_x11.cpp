@@ -194,6 +194,10 @@ void ImageSurface::release(Display* display) {
     }
     XSync(display, False);
   }
+  discard();
+}
+
+void ImageSurface::discard() {
   for (int slot = 0; slot < kShmImages; ++slot) {
     if (images_[slot] == nullptr) continue;
     if (shared_) {

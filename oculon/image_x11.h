@@ -28,6 +28,8 @@ class ImageSurface {
   bool reserve(Display* display, Visual* visual, int depth, int width, int height);
   // Waits until the server is done with every image, and frees them.
   void release(Display* display);
+  // Frees the images without a word to the server: for a lost connection.
+  void discard();
 
   // The image to write the next picture into, once the server is done with
   // it.

@@ -73,9 +73,13 @@ void drawLocked(DisplayRecord& record) {
   const int width = std::min(record.drawingWidth, record.bufferWidth);
   const int height = std::min(record.drawingHeight, record.bufferHeight);
   if (width <= 0 || height <= 0) return;
+  // The source origin counts from the bitmap's bottom row, also for a
+  // top-down bitmap: the top rows of a picture taller than the window start
+  // this many rows above it.
+  const int fromBottom = record.bufferHeight - height;
   SetDIBitsToDevice(b.deviceContext, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0,
-                    0, 0, static_cast<UINT>(record.bufferHeight), record.pixelSource, b.header,
-                    DIB_RGB_COLORS);
+                    fromBottom, 0, static_cast<UINT>(record.bufferHeight), record.pixelSource,
+                    b.header, DIB_RGB_COLORS);
 }
 
 LRESULT onCreate(HWND window, DisplayRecord& record) {
@@ -84,8 +88,18 @@ LRESULT onCreate(HWND window, DisplayRecord& record) {
   b.window = window;
   b.deviceContext = GetDC(window);
   buildHeader(record);
+  // A picture of the creation size is copied in whole groups of 8 pixels a
+  // row, which can be more than the bitmap's own rows hold: the bitmap gets
+  // as many more rows as that takes.
+  const int64_t stride = rowStride(record.drawingWidth, record.bitDepth);
+  const int64_t rows =
+      (displayMemoryBytes(record.drawingWidth, record.drawingHeight, record.bitDepth) + stride -
+       1) /
+      stride;
+  b.header->bmiHeader.biHeight = static_cast<LONG>(rows);
   void* bits = nullptr;
   b.bitmap = CreateDIBSection(b.deviceContext, b.header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  b.header->bmiHeader.biHeight = record.drawingHeight;
   if (b.bitmap == nullptr || b.deviceContext == nullptr) {
     // Refusing the creation makes CreateWindowEx fail: reported as such.
     if (b.deviceContext != nullptr) ReleaseDC(window, b.deviceContext);
@@ -94,8 +108,7 @@ LRESULT onCreate(HWND window, DisplayRecord& record) {
     return -1;
   }
   record.imageMemory = static_cast<uint8_t*>(bits);
-  record.imageMemorySize =
-      imageMemoryBytes(record.drawingWidth, record.drawingHeight, record.bitDepth);
+  record.imageMemorySize = rows * stride;
   return 0;
 }
 
@@ -225,6 +238,9 @@ bool openWindow(DisplayRecord& record) {
   WaitForMultipleObjects(2, waits, FALSE, INFINITE);
   if (!b->failed && WaitForSingleObject(b->ready, 0) == WAIT_OBJECT_0) return true;
   WaitForSingleObject(b->thread, INFINITE);
+  // Other displays' window procedures walk the list: the record leaves it
+  // before its window state goes.
+  DisplayTable::instance().removeFromList(&record);
   freeBackend(record);
   return false;
 }
@@ -233,6 +249,10 @@ void closeWindow(DisplayRecord& record) {
   BackendWindow& b = *record.backend;
   PostThreadMessageA(b.threadId, WM_QUIT, 0, 0);
   WaitForSingleObject(b.thread, INFINITE);
+  // The window thread found its record through the list until it ended;
+  // other displays' window procedures still walk the list and read each
+  // record's window state: the record leaves it before that state goes.
+  DisplayTable::instance().removeFromList(&record);
   freeBackend(record);
 }
 

@@ -3,6 +3,12 @@
 // the same connection; the record's lock keeps the two apart, and the
 // window thread sleeps in poll() on the connection and a wake-up pipe so
 // that it never blocks inside Xlib while holding the lock.
+//
+// A connection can be lost (the server goes away, or a client such as xkill
+// kills ours). Xlib then ends the process unless the connection has an exit
+// handler of its own: ours marks the display lost, after which nothing is
+// sent on the connection any more. The display then behaves like one whose
+// window the user closed, until CloseDisplay.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -11,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -18,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -33,6 +41,9 @@ struct BackendWindow {
   Display* display = nullptr;
   Window window = 0;
   bool windowGone = false;  // closed by the user or the window manager
+  // The connection failed; set by Xlib's exit handler on whichever of our
+  // threads was using the connection.
+  std::atomic<bool> lost{false};
   GC gc = nullptr;
   Visual* visual = nullptr;
   int depth = 0;
@@ -41,6 +52,7 @@ struct BackendWindow {
   Atom deleteWindow = 0;
   Atom netWmName = 0;
   Atom utf8String = 0;
+  Atom textProperty = 0;  // WM_NAME's type: Latin-1 text
   int wakePipe[2] = {-1, -1};
   std::thread thread;
   bool closing = false;  // guarded by the record's lock
@@ -53,6 +65,11 @@ struct BackendWindow {
 
 namespace {
 
+// Whether requests may go to the window.
+bool usable(const BackendWindow& b) {
+  return !b.windowGone && !b.lost.load();
+}
+
 void wake(BackendWindow& b) {
   const char byte = 1;
   // A full pipe already means "wake up".
@@ -63,14 +80,20 @@ void wake(BackendWindow& b) {
 // After the caller's thread used the connection: replies it waited for may
 // have pulled events into Xlib's queue, which poll() cannot see.
 void handBackConnection(BackendWindow& b) {
-  if (XQLength(b.display) > 0) wake(b);
+  if (b.lost.load() || XQLength(b.display) > 0) wake(b);
 }
 
+// Window managers read _NET_WM_NAME as UTF-8; WM_NAME is Latin-1 text for
+// those that read only that.
 void setTitleLocked(BackendWindow& b, const char* title) {
-  XStoreName(b.display, b.window, title);
+  const std::string utf8 = titleAsUtf8(title);
+  const std::string latin1 = titleAsLatin1(title);
+  XChangeProperty(b.display, b.window, XA_WM_NAME, b.textProperty, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(latin1.data()),
+                  static_cast<int>(latin1.size()));
   XChangeProperty(b.display, b.window, b.netWmName, b.utf8String, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(title),
-                  static_cast<int>(std::strlen(title)));
+                  reinterpret_cast<const unsigned char*>(utf8.data()),
+                  static_cast<int>(utf8.size()));
 }
 
 // Converts the visible part of the pixel source and sends it to the window.
@@ -90,7 +113,7 @@ void drawLocked(DisplayRecord& record, const uint8_t* pixels = nullptr, int64_t 
   };
   const int width = std::min(record.drawingWidth, record.bufferWidth);
   const int height = std::min(record.drawingHeight, record.bufferHeight);
-  if (!b.windowGone && record.readyToDraw() && width > 0 && height > 0 &&
+  if (usable(b) && record.readyToDraw() && width > 0 && height > 0 &&
       b.surface.reserve(b.display, b.visual, b.depth, width, height)) {
     const int64_t stride = rowStride(record.bufferWidth, record.bitDepth);
     const uint8_t* from = copying ? pixels : record.pixelSource;
@@ -143,27 +166,57 @@ void handleEvent(DisplayRecord& record, XEvent& event) {
 
 void runEvents(DisplayRecord& record) {
   BackendWindow& b = *record.backend;
-  pollfd fds[2] = {{ConnectionNumber(b.display), POLLIN, 0}, {b.wakePipe[0], POLLIN, 0}};
+  pollfd fds[2] = {{b.wakePipe[0], POLLIN, 0}, {ConnectionNumber(b.display), POLLIN, 0}};
   for (;;) {
-    if (poll(fds, 2, -1) < 0) {
+    // A lost connection stays readable for ever: only the wake-up pipe is
+    // waited for then, until CloseDisplay.
+    if (poll(fds, b.lost.load() ? 1 : 2, -1) < 0) {
       // The display lives until CloseDisplay whatever happens here: a
       // failing poll is waited out, never taken as the end.
       if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(10));
       continue;
     }
-    if (fds[1].revents != 0) {
+    if (fds[0].revents != 0) {
       char drain[64];
       while (read(b.wakePipe[0], drain, sizeof drain) > 0) {
       }
     }
     std::lock_guard<std::mutex> guard(record.lock);
     if (b.closing) break;
-    while (XPending(b.display) > 0) {
+    x11::keepIoErrorHandler();
+    while (!b.lost.load() && XPending(b.display) > 0) {
       XEvent event;
       XNextEvent(b.display, &event);
       handleEvent(record, event);
     }
   }
+}
+
+// Bits per pixel of the screen's images of `depth`, 0 when unknown.
+int pixelBits(Display* dpy, int depth) {
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(dpy, &count);
+  int bits = 0;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+  }
+  if (formats != nullptr) XFree(formats);
+  return bits;
+}
+
+// The name the program was started by, for the class hint.
+std::string programName() {
+  std::string name = "oculon";
+  if (std::FILE* comm = std::fopen("/proc/self/comm", "r")) {
+    char text[64] = {};
+    if (std::fgets(text, sizeof text, comm) != nullptr) {
+      std::string read = text;
+      while (!read.empty() && (read.back() == '\n' || read.back() == '\r')) read.pop_back();
+      if (!read.empty()) name = read;
+    }
+    std::fclose(comm);
+  }
+  return name;
 }
 
 bool createWindow(DisplayRecord& record) {
@@ -173,6 +226,10 @@ bool createWindow(DisplayRecord& record) {
   b.visual = DefaultVisual(dpy, screen);
   b.depth = DefaultDepth(dpy, screen);
   if (b.visual->c_class != TrueColor && b.visual->c_class != DirectColor) return false;
+  // Pictures are converted to 32-bit pixels only: a screen that keeps its
+  // pixels in fewer bits (depth 15 or 16) would never show one, so such a
+  // display is not made at all.
+  if (pixelBits(dpy, b.depth) != 32) return false;
   b.layout = new (std::nothrow) PixelLayout(static_cast<uint32_t>(b.visual->red_mask),
                                             static_cast<uint32_t>(b.visual->green_mask),
                                             static_cast<uint32_t>(b.visual->blue_mask));
@@ -208,12 +265,18 @@ bool createWindow(DisplayRecord& record) {
   XSetWMProtocols(dpy, b.window, &b.deleteWindow, 1);
   b.netWmName = XInternAtom(dpy, "_NET_WM_NAME", False);
   b.utf8String = XInternAtom(dpy, "UTF8_STRING", False);
+  b.textProperty = XA_STRING;
   setTitleLocked(b, initialTitle(record.displayNumber).c_str());
+  // Lets window managers and task bars group the displays of a program.
+  std::string instance = programName();
+  char className[] = "Oculon";
+  XClassHint classHint{instance.data(), className};
+  XSetClassHint(dpy, b.window, &classHint);
   if (record.parent != 0) XSetTransientForHint(dpy, b.window, record.parent);
   b.gc = XCreateGC(dpy, b.window, 0, nullptr);
 
   record.imageMemorySize =
-      imageMemoryBytes(record.drawingWidth, record.drawingHeight, record.bitDepth);
+      displayMemoryBytes(record.drawingWidth, record.drawingHeight, record.bitDepth);
   record.imageMemory =
       static_cast<uint8_t*>(std::calloc(static_cast<size_t>(record.imageMemorySize), 1));
   if (record.imageMemory == nullptr) return false;
@@ -222,16 +285,25 @@ bool createWindow(DisplayRecord& record) {
   return x11::syncAndTakeError(dpy) == 0;
 }
 
-// Releases what the window thread made; safe on a half-made window.
+// Releases what the window thread made; safe on a half-made window and on
+// a lost connection, on which only our own memory is freed.
 void releaseWindow(DisplayRecord& record) {
   BackendWindow& b = *record.backend;
   if (b.display != nullptr) {
-    b.surface.release(b.display);
-    if (b.gc != nullptr) XFreeGC(b.display, b.gc);
-    if (b.window != 0 && !b.windowGone) XDestroyWindow(b.display, b.window);
-    x11::syncAndTakeError(b.display);
-    x11::unwatchErrors(b.display);
+    x11::keepIoErrorHandler();
+    if (b.lost.load()) {
+      b.surface.discard();
+      // Only frees Xlib's record of the context: nothing goes out on a
+      // connection that failed.
+      if (b.gc != nullptr) XFreeGC(b.display, b.gc);
+    } else {
+      b.surface.release(b.display);
+      if (b.gc != nullptr) XFreeGC(b.display, b.gc);
+      if (b.window != 0 && !b.windowGone) XDestroyWindow(b.display, b.window);
+      x11::syncAndTakeError(b.display);
+    }
     XCloseDisplay(b.display);
+    x11::unwatchErrors(b.display);
     b.display = nullptr;
   }
   delete b.layout;
@@ -246,11 +318,20 @@ void reportStart(BackendWindow& b, BackendWindow::Start state) {
   b.started.notify_all();
 }
 
+// Xlib's own exit handler ends the process when a connection fails; this
+// one only marks the display lost. Xlib has already called the process-wide
+// I/O error handler (by default a line on standard error).
+void connectionLost(Display*, void* backend) {
+  static_cast<BackendWindow*>(backend)->lost.store(true);
+}
+
 void windowThread(DisplayRecord* record) {
   BackendWindow& b = *record->backend;
+  x11::keepIoErrorHandler();
   b.display = XOpenDisplay(nullptr);
   bool made = false;
   if (b.display != nullptr) {
+    XSetIOErrorExitHandler(b.display, connectionLost, &b);
     x11::watchErrors(b.display);
     std::lock_guard<std::mutex> guard(record->lock);
     made = createWindow(*record);
@@ -318,7 +399,8 @@ void closeWindow(DisplayRecord& record) {
 void setTitle(DisplayRecord& record, const char* title) {
   std::lock_guard<std::mutex> guard(record.lock);
   BackendWindow& b = *record.backend;
-  if (b.windowGone) return;
+  if (!usable(b)) return;
+  x11::keepIoErrorHandler();
   setTitleLocked(b, title);
   // Not waited for: the server takes the title before anything we send
   // later, and a round trip for every picture would cost more than the
@@ -327,6 +409,7 @@ void setTitle(DisplayRecord& record, const char* title) {
 }
 
 void copyAndDraw(DisplayRecord& record, const uint8_t* pixels, int64_t bytes) {
+  x11::keepIoErrorHandler();
   drawLocked(record, pixels, bytes);
   handBackConnection(*record.backend);
 }
@@ -335,6 +418,8 @@ bool boundingSize(DisplayRecord& record, int& width, int& height) {
   std::lock_guard<std::mutex> guard(record.lock);
   BackendWindow& b = *record.backend;
   Display* dpy = b.display;
+  if (b.lost.load()) return false;
+  x11::keepIoErrorHandler();
   bool known = false;
   if (record.parent != 0) {
     Window root;
@@ -374,7 +459,8 @@ bool boundingSize(DisplayRecord& record, int& width, int& height) {
 int resize(DisplayRecord& record, int width, int height) {
   std::lock_guard<std::mutex> guard(record.lock);
   BackendWindow& b = *record.backend;
-  if (b.windowGone) return 0;
+  if (!usable(b)) return 0;
+  x11::keepIoErrorHandler();
   XResizeWindow(b.display, b.window, static_cast<unsigned>(width), static_cast<unsigned>(height));
   XSync(b.display, False);
   handBackConnection(b);
@@ -384,7 +470,7 @@ int resize(DisplayRecord& record, int width, int height) {
 OculonWindow window(DisplayRecord& record) {
   std::lock_guard<std::mutex> guard(record.lock);
   BackendWindow& b = *record.backend;
-  return b.windowGone ? OculonWindow{} : b.window;
+  return usable(b) ? b.window : OculonWindow{};
 }
 
 const Backend kX11 = {openWindow, closeWindow, setTitle, copyAndDraw, boundingSize, resize, window};

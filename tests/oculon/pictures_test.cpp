@@ -2,6 +2,7 @@
 // the title it sets.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "display_fixture.h"
 
@@ -49,6 +50,71 @@ INSTANTIATE_TEST_SUITE_P(Sizes, CopySizeTest,
                            return "Depth" + std::to_string(info.param.bitDepth) + "Width" +
                                   std::to_string(info.param.width);
                          });
+
+class CreationSizeTest : public DisplayTest,
+                         public ::testing::WithParamInterface<std::pair<int, int>> {};
+
+// A picture of the size the display was created with is always drawn, also
+// when its width is not a multiple of 8 pixels and DrawBuffer copies more
+// than the display's rows hold. Its rows lie 4-byte aligned, as drawn.
+TEST_P(CreationSizeTest, PictureOfTheCreatedSizeIsDrawn) {
+  const int bitDepth = GetParam().first;
+  const int width = GetParam().second;
+  const int height = 120;
+  const int channels = bitDepth / 8;
+  const size_t stride = (static_cast<size_t>(width) * channels + 3) / 4 * 4;
+  const size_t bytes = (static_cast<size_t>(width) + 7) / 8 * bitDepth * height;
+  std::vector<uint8_t> picture(bytes, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint8_t* px = &picture[y * stride + static_cast<size_t>(x) * channels];
+      px[0] = uint8_t(x + 2 * y);
+      if (channels == 3) px[1] = uint8_t(3 * y), px[2] = uint8_t(255 - x);
+    }
+  }
+  ASSERT_EQ(CreateDisplay(bitDepth, width, height), 0);
+  ASSERT_EQ(SetBufferWidth(0, width, height), width);
+  ASSERT_EQ(DrawBuffer(0, picture.data(), 1, "size"), 0);
+  const OculonWindow window = GetWindowHandle(0);
+  const Rect client = clientOf(window);
+  const int shownWidth = std::min(width, client.width);
+  const int shownHeight = std::min(height, client.height);
+  ASSERT_GT(shownWidth, 0);
+  ASSERT_GT(shownHeight, 0);
+  EXPECT_EQ(screenShows(window, shownWidth, shownHeight,
+                        [&](int x, int y) {
+                          const uint32_t v = uint8_t(x + 2 * y);
+                          if (channels == 1) return v << 16 | v << 8 | v;
+                          return uint32_t(uint8_t(255 - x)) << 16 | uint32_t(uint8_t(3 * y)) << 8 |
+                                 v;
+                        }),
+            "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, CreationSizeTest,
+                         ::testing::Values(std::make_pair(8, 100), std::make_pair(8, 105),
+                                           std::make_pair(24, 100), std::make_pair(24, 642),
+                                           std::make_pair(24, 644)),
+                         [](const ::testing::TestParamInfo<std::pair<int, int>>& info) {
+                           return "Depth" + std::to_string(info.param.first) + "Width" +
+                                  std::to_string(info.param.second);
+                         });
+
+// A picture taller than the window shows its top rows, not its bottom ones.
+TEST_F(PicturesTest, PictureTallerThanTheWindowShowsItsTopRows) {
+  ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
+  ASSERT_EQ(SetBufferWidth(0, 64, 400), 64);
+  std::vector<uint8_t> own(64 * 400);
+  CloseDisplaysHere closer;
+  ASSERT_EQ(SetBuffer(0, own.data()), 1);
+  const std::vector<uint8_t> picture = greyPicture(64, 400);
+  ASSERT_EQ(DrawBuffer(0, picture.data(), 1, "tall"), 0);
+  const OculonWindow window = GetWindowHandle(0);
+  const int rows = std::min(400, clientOf(window).height);
+  ASSERT_GT(rows, 0);
+  EXPECT_EQ(screenShows(window, 64, rows, greyExpected), "");
+  EXPECT_EQ(CloseDisplay(0), 0);
+}
 
 TEST_F(PicturesTest, TitleCarriesDisplayNumberPictureNumberAndText) {
   ASSERT_EQ(CreateDisplay(8, 200, 150), 0);

@@ -3,6 +3,9 @@
 //
 //   grab_check recording <seq> <w> <h> <bits> <count|-> [consecutive]
 //   grab_check picture <file.tif|file.bmp> <w> <h> <bits> <number>
+//   grab_check drawn <file.raw> <w> <h> <bits> <number>
+//                                          a picture as the display reads it:
+//                                          rows 4-byte aligned
 //   grab_check frames <seq> <out.raw>     all pictures as 24-bit frames, bottom
 //                                          row first
 #include "acqsim.h"
@@ -96,6 +99,24 @@ int picture(char** argv) {
   return same ? 0 : fail(name + " differs from the picture");
 }
 
+int drawn(char** argv) {
+  const int w = std::atoi(argv[3]), h = std::atoi(argv[4]), bits = std::atoi(argv[5]);
+  const std::vector<unsigned char> want = expected(w, h, bits, std::atoi(argv[6]));
+  const size_t row = static_cast<size_t>(w) * (bits / 8);
+  const size_t stride = (row + 3) / 4 * 4;
+  std::vector<unsigned char> got(stride * h);
+  std::FILE* f = std::fopen(argv[2], "rb");
+  if (f == nullptr) return fail(std::string("cannot open ") + argv[2]);
+  const size_t read = std::fread(got.data(), 1, got.size(), f);
+  std::fclose(f);
+  if (read != got.size()) return fail("short picture");
+  for (int y = 0; y < h; ++y) {
+    if (std::memcmp(&got[stride * y], &want[row * y], row) != 0)
+      return fail("row " + std::to_string(y) + " is not where the display reads it");
+  }
+  return 0;
+}
+
 int frames(char** argv) {
   SequenceFile* seq = nullptr;
   int w = 0, h = 0, bits = 0, count = 0, first = 0;
@@ -130,6 +151,7 @@ int main(int argc, char** argv) {
   if (command == "recording" && argc >= 7) return recording(argc, argv);
   if (command == "picture" && argc == 7) return picture(argv);
   if (command == "frames" && argc == 4) return frames(argv);
+  if (command == "drawn" && argc == 7) return drawn(argv);
   std::fprintf(stderr, "usage: see the head of grab_check.cpp\n");
   return 2;
 }

@@ -4,8 +4,10 @@
 #include "nimbrix.h"
 #include "oculon.h"
 #include "pictordyn.h"
+#include "repair.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -41,7 +43,7 @@ unsigned stampOf(const unsigned char* picture) {
 // run headless rather than ending it.
 class Display {
  public:
-  Display(const Options& o) {
+  Display(const Options& o) : width_(o.width), height_(o.height), channels_(o.bits / 8) {
     if (!o.display) return;
     index_ = CreateDisplay(o.bits, o.width, o.height);
     if (index_ < 0) {
@@ -49,16 +51,44 @@ class Display {
       return;
     }
     SetBufferWidth(index_, o.width, o.height);
+    // The display reads rows that start on 4-byte boundaries: pictures
+    // whose rows are not a multiple of 4 bytes long are shown from a copy
+    // with padded rows, else each row would be shown shifted.
+    const size_t row = static_cast<size_t>(width_) * channels_;
+    if (row % 4 != 0) {
+      stride_ = (row + 3) / 4 * 4;
+      // What DrawBuffer copies: whole groups of 8 pixels a row.
+      padded_.assign((static_cast<size_t>(width_) + 7) / 8 * 8 * channels_ * height_, 0);
+    }
   }
   ~Display() {
     if (index_ >= 0) CloseDisplay(index_);
   }
   void show(const unsigned char* pixels, int number, const char* text) {
-    if (index_ >= 0) DrawBuffer(index_, pixels, number, text);
+    if (index_ < 0) return;
+    const unsigned char* shown = pixels;
+    if (!padded_.empty()) {
+      const size_t row = static_cast<size_t>(width_) * channels_;
+      for (int y = 0; y < height_; ++y) std::memcpy(&padded_[y * stride_], pixels + y * row, row);
+      shown = padded_.data();
+    }
+    const int drawn = DrawBuffer(index_, shown, number, text);
+    if (drawn != 0) {
+      // Said once; the run goes on without showing pictures.
+      std::fprintf(stderr,
+                   "grab: the display refused picture %d (DrawBuffer returned %d); "
+                   "pictures are no longer shown\n",
+                   number, drawn);
+      CloseDisplay(index_);
+      index_ = -1;
+    }
   }
 
  private:
   int index_ = -1;
+  int width_, height_, channels_;
+  size_t stride_ = 0;
+  std::vector<unsigned char> padded_;
 };
 
 struct Run {
@@ -90,6 +120,8 @@ bool loop(Run& run) {
   std::snprintf(title, sizeof title, "%dx%d %s %d/s", o.width, o.height,
                 o.bits == 8 ? "grey" : "colour", o.rate);
   for (int k = 1; k <= o.count; ++k) {
+    // Ctrl-C or SIGTERM: the pictures so far are kept.
+    if (stopSignal() != 0) break;
     const int last = Px_getLastPicNumberBlocking(run.grabber, k, o.port, timeoutMs);
     if (last < 0) {
       progress.finish();
@@ -116,12 +148,16 @@ bool loop(Run& run) {
       noteLost(run.result, k);
     } else {
       display.show(copy.data(), k, title);
+      // The writer reports a failed transfer (a full disk) at a later call:
+      // the pictures handed over until then need not all be on disk. The
+      // recording is closed and counted afterwards.
       if (IoWriteSeqPicture(run.sequence, k, copy.data()) != 0) {
         progress.finish();
-        std::fprintf(stderr, "grab: writing picture %d to the recording failed\n", k);
-        return false;
+        run.result.writeFailedAt = k;
+        run.result.recordingFailed = true;
+        return true;
       }
-      ++run.result.recorded;
+      ++run.result.handed;
       run.result.lastNumber = k;
       bytes += size;
       // The picture stays as the last one; the previous last buffer takes
@@ -153,8 +189,11 @@ bool acquire(Px_Struct* grabber, const Options& o, const std::string& sequenceFi
     return false;
   }
   SequenceFile* sequence = nullptr;
+  errno = 0;
   if (IoCreateSeq(&sequence, sequenceFile.c_str(), o.width, o.height, o.bits) != 0) {
-    std::fprintf(stderr, "grab: cannot create the recording %s\n", sequenceFile.c_str());
+    const int reason = errno;
+    std::fprintf(stderr, "grab: cannot create the recording %s: %s\n", sequenceFile.c_str(),
+                 reason != 0 ? std::strerror(reason) : "refused by the file library");
     Px_FreeMem(grabber, o.port);
     return false;
   }
@@ -177,11 +216,39 @@ bool acquire(Px_Struct* grabber, const Options& o, const std::string& sequenceFi
     reportPx(grabber, "Px_FreeMem", freed);
     ok = false;
   }
-  if (IoCloseSeq(sequence) != 0) {
-    std::fprintf(stderr, "grab: closing the recording %s failed\n", sequenceFile.c_str());
-    ok = false;
+  if (IoCloseSeq(sequence) != 0) result.recordingFailed = true;
+  if (!result.recordingFailed) {
+    result.recorded = result.handed;
+    return ok;
   }
-  return ok;
+  // Some writes did not reach the disk: the recording is brought to what
+  // lies whole in the file, so that it verifies and the count is exact.
+  const seqtool::Repair repaired = seqtool::repairRecording(sequenceFile);
+  if (result.writeFailedAt > 0)
+    std::fprintf(stderr, "grab: writing to the recording %s failed at picture %d; stopped\n",
+                 sequenceFile.c_str(), result.writeFailedAt);
+  else
+    std::fprintf(stderr, "grab: closing the recording %s failed\n", sequenceFile.c_str());
+  if (!repaired.ok) {
+    std::fprintf(stderr, "grab: the recording cannot be completed: %s\n", repaired.problem.c_str());
+    result.recorded = 0;
+    result.last.clear();
+    return false;
+  }
+  std::fprintf(stderr, "grab: %d of the %d pictures handed to the recording reached the disk\n",
+               repaired.count, result.handed);
+  result.recorded = repaired.count;
+  result.lastNumber = repaired.lastNumber;
+  // The last picture on disk, for the picture files.
+  result.last.clear();
+  SequenceFile* reread = nullptr;
+  int width = 0, height = 0, bits = 0;
+  if (repaired.count > 0 && IoOpenSeq(&reread, sequenceFile.c_str(), &width, &height, &bits) == 0) {
+    std::vector<unsigned char> last(static_cast<size_t>(size));
+    if (IoReadSeqPicture(reread, repaired.count - 1, last.data()) == 0) result.last.swap(last);
+  }
+  if (reread != nullptr) IoCloseSeq(reread);
+  return false;
 }
 
 }  // namespace grab

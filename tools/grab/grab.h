@@ -4,6 +4,7 @@
 #ifndef QX_TOOLS_GRAB_H
 #define QX_TOOLS_GRAB_H
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ struct Options {
 // and the usage to standard error) when it cannot. `exitNow` is set for
 // --help.
 bool parseOptions(int argc, char** argv, Options& options, bool& exitNow);
-void printUsage();
+void printUsage(std::FILE* to);
 
 // Identifies the camera, sets one value and reads it back. False, with the
 // Camera Link library's own text on standard error, on any failure.
@@ -41,7 +42,10 @@ bool setUpCamera(const Options& options);
 
 // What an acquisition run brought.
 struct RunResult {
-  int recorded = 0;                 // pictures in the recording
+  int recorded = 0;                 // pictures in the recording, on disk
+  int handed = 0;                   // pictures handed to the recording's writer
+  int writeFailedAt = 0;            // picture whose write failed, 0: none did
+  bool recordingFailed = false;     // a write or the close of the recording failed
   int lost = 0;                     // pictures missing from the recording
   std::vector<int> lostNumbers;     // the first missing picture numbers (up to 20)
   std::vector<unsigned char> last;  // the last recorded picture
@@ -83,7 +87,15 @@ class Progress {
 
 bool standardOutputIsTerminal();
 bool displayAvailable();
-bool makeFolder(const std::string& folder);
+// Creates the folder and the folders above it that are missing, and makes
+// sure a file can be written there. False with the system's reason on
+// standard error.
+bool prepareFolder(const std::string& folder);
+// From now on SIGINT and SIGTERM ask the run to stop; a second one ends the
+// program at once.
+void catchStopSignals();
+// The signal that asked the run to stop, 0 while none did.
+int stopSignal();
 
 }  // namespace grab
 

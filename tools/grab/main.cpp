@@ -6,7 +6,8 @@
 // Sets the camera up over Camera Link, opens the grabber, records the
 // pictures into <output>/grab.seq while showing them, then writes
 // <output>/grab.avi, <output>/last.tif and <output>/last.bmp. Exit status 0,
-// 1 on failure, 2 for a bad command line, 3 when pictures were lost.
+// 1 on failure, 2 for a bad command line, 3 when pictures were lost, 128 +
+// the signal (130, 143) when SIGINT or SIGTERM stopped the run.
 #include "grab.h"
 
 #include "pictordyn.h"
@@ -18,10 +19,9 @@ int main(int argc, char** argv) {
   bool exitNow = false;
   if (!grab::parseOptions(argc, argv, o, exitNow)) return 2;
   if (exitNow) return 0;
-  if (!grab::makeFolder(o.output)) {
-    std::fprintf(stderr, "grab: cannot create the folder %s\n", o.output.c_str());
-    return 1;
-  }
+  // The folder is checked before the camera and the grabber are touched.
+  if (!grab::prepareFolder(o.output)) return 1;
+  grab::catchStopSignals();
   if (o.camera && !grab::setUpCamera(o)) return 1;
 
   Px_Struct* grabber = Px_Init(o.applet.c_str(), o.board);
@@ -43,6 +43,9 @@ int main(int argc, char** argv) {
                  Px_getLastErrorDescription(nullptr));
     ok = false;
   }
+  const int signal = grab::stopSignal();
+  if (signal != 0)
+    std::fprintf(stderr, "grab: stopped by signal %d after %d pictures\n", signal, r.handed);
   if (r.recorded > 0) ok = grab::exportOutputs(o, sequenceFile, r) && ok;
 
   const double bytes = static_cast<double>(r.recorded) * grab::pictureSize(o);
@@ -59,6 +62,8 @@ int main(int argc, char** argv) {
                 grab::inFolder(o.output, "grab.avi").c_str(),
                 grab::inFolder(o.output, "last.tif").c_str(),
                 grab::inFolder(o.output, "last.bmp").c_str(), r.lastNumber);
+  std::fflush(stdout);
+  if (signal != 0) return 128 + signal;
   if (!ok || r.recorded == 0) return 1;
   // Everything asked for was written, but not every picture was kept.
   return r.lost > 0 ? 3 : 0;

@@ -1,8 +1,10 @@
 #include "grab.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace grab {
 
@@ -16,16 +18,37 @@ const char* const kDefaultApplet = "applet_acqsim.so";
 
 bool toInt(const char* text, int low, int high, int& value) {
   char* end = nullptr;
+  errno = 0;
   const long v = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || v < low || v > high) return false;
+  if (end == text || *end != '\0' || errno != 0 || v < low || v > high) return false;
   value = static_cast<int>(v);
   return true;
 }
 
+// A command line that cannot be used: the reason, then the usage.
+bool refuse(const std::string& reason) {
+  std::fprintf(stderr, "grab: %s\n", reason.c_str());
+  printUsage(stderr);
+  return false;
+}
+
+struct NumberOption {
+  const char* name;
+  int low, high;
+  int Options::*field;
+};
+
+const NumberOption kNumbers[] = {
+    {"--board", 0, 10, &Options::board},        {"--port", 0, 1, &Options::port},
+    {"--count", 1, 100000000, &Options::count}, {"--width", 4, 16384, &Options::width},
+    {"--height", 1, 16384, &Options::height},   {"--rate", 1, 1000, &Options::rate},
+    {"--buffers", 2, 1024, &Options::buffers},
+};
+
 }  // namespace
 
-void printUsage() {
-  std::fprintf(stderr,
+void printUsage(std::FILE* to) {
+  std::fprintf(to,
                "usage: grab [options]\n"
                "  --applet <library>   applet library (default %s)\n"
                "  --board <index>      board index 0..10 (default 0)\n"
@@ -42,7 +65,8 @@ void printUsage() {
                "  --display | --no-display  show the pictures (default: when a display\n"
                "                       is available)\n"
                "  --no-camera          skip the Camera Link set-up\n"
-               "  --camera-set <name> <value>  value set and read back (default GAIN 3)\n",
+               "  --camera-set <name> <value>  value set and read back (default GAIN 3)\n"
+               "  --help               this text\n",
                kDefaultApplet);
 }
 
@@ -51,61 +75,51 @@ bool parseOptions(int argc, char** argv, Options& o, bool& exitNow) {
   o.display = displayAvailable();
   exitNow = false;
   for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    bool ok = true;
-    bool takesValue = true;
-    if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-      printUsage();
+    const std::string a = argv[i];
+    // The values an option takes, or null when the command line ends first.
+    auto values = [&](int n) -> char** {
+      if (i + n >= argc) return nullptr;
+      char** v = argv + i + 1;
+      i += n;
+      return v;
+    };
+    if (a == "--help" || a == "-h") {
+      printUsage(stdout);
       exitNow = true;
       return true;
-    } else if (std::strcmp(a, "--grey") == 0 || std::strcmp(a, "--gray") == 0) {
-      o.bits = 8, takesValue = false;
-    } else if (std::strcmp(a, "--colour") == 0 || std::strcmp(a, "--color") == 0) {
-      o.bits = 24, takesValue = false;
-    } else if (std::strcmp(a, "--display") == 0) {
-      o.display = true, takesValue = false;
-    } else if (std::strcmp(a, "--no-display") == 0) {
-      o.display = false, takesValue = false;
-    } else if (std::strcmp(a, "--no-camera") == 0) {
-      o.camera = false, takesValue = false;
-    } else if (std::strcmp(a, "--keep-settings") == 0) {
-      o.setGeometry = false, takesValue = false;
-    } else if (value == nullptr) {
-      ok = false;
-    } else if (std::strcmp(a, "--applet") == 0) {
-      o.applet = value;
-    } else if (std::strcmp(a, "--board") == 0) {
-      ok = toInt(value, 0, 10, o.board);
-    } else if (std::strcmp(a, "--port") == 0) {
-      ok = toInt(value, 0, 1, o.port);
-    } else if (std::strcmp(a, "--count") == 0) {
-      ok = toInt(value, 1, 100000000, o.count);
-    } else if (std::strcmp(a, "--width") == 0) {
-      ok = toInt(value, 4, 16384, o.width);
-    } else if (std::strcmp(a, "--height") == 0) {
-      ok = toInt(value, 1, 16384, o.height);
-    } else if (std::strcmp(a, "--rate") == 0) {
-      ok = toInt(value, 1, 1000, o.rate);
-    } else if (std::strcmp(a, "--buffers") == 0) {
-      ok = toInt(value, 2, 1024, o.buffers);
-    } else if (std::strcmp(a, "--output") == 0) {
-      o.output = value;
-    } else if (std::strcmp(a, "--camera-set") == 0 && i + 2 < argc) {
-      o.cameraName = argv[i + 1];
-      o.cameraValue = argv[i + 2];
-      ++i;
+    } else if (a == "--grey" || a == "--gray") {
+      o.bits = 8;
+    } else if (a == "--colour" || a == "--color") {
+      o.bits = 24;
+    } else if (a == "--display") {
+      o.display = true;
+    } else if (a == "--no-display") {
+      o.display = false;
+    } else if (a == "--no-camera") {
+      o.camera = false;
+    } else if (a == "--keep-settings") {
+      o.setGeometry = false;
+    } else if (a == "--applet" || a == "--output") {
+      char** v = values(1);
+      if (v == nullptr) return refuse("option " + a + " needs a value");
+      (a == "--applet" ? o.applet : o.output) = v[0];
+    } else if (a == "--camera-set") {
+      char** v = values(2);
+      if (v == nullptr) return refuse("option --camera-set needs a name and a value");
+      o.cameraName = v[0];
+      o.cameraValue = v[1];
     } else {
-      std::fprintf(stderr, "grab: unknown option %s\n", a);
-      printUsage();
-      return false;
+      const NumberOption* number = nullptr;
+      for (const NumberOption& n : kNumbers) {
+        if (a == n.name) number = &n;
+      }
+      if (number == nullptr) return refuse("unknown option " + a);
+      char** v = values(1);
+      if (v == nullptr) return refuse("option " + a + " needs a value");
+      if (!toInt(v[0], number->low, number->high, o.*(number->field)))
+        return refuse("bad value " + std::string(v[0]) + " for " + a + " (a whole number from " +
+                      std::to_string(number->low) + " to " + std::to_string(number->high) + ")");
     }
-    if (!ok) {
-      std::fprintf(stderr, "grab: bad or missing value for %s\n", a);
-      printUsage();
-      return false;
-    }
-    if (takesValue) ++i;
   }
   // Pictures of more than 2 GiB cannot be described to the libraries.
   if (static_cast<long long>(o.width) * o.height * (o.bits / 8) > 0x7fffffffLL - 64) {

@@ -2,6 +2,7 @@
 // are what its header says.
 #include "commands.h"
 #include "layout.h"
+#include "repair.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -12,19 +13,22 @@ namespace seqtool {
 namespace {
 
 bool openRecording(const std::string& name, File& file, Header& header) {
-  if (!file.open(name, false)) {
-    std::fprintf(stderr, "seqtool: cannot open %s\n", name.c_str());
+  const std::string problem = recordingProblem(name);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "seqtool: %s\n", problem.c_str());
     return false;
   }
-  if (!readHeader(file, header)) {
-    std::fprintf(stderr, "seqtool: %s is too short to be a recording\n", name.c_str());
-    return false;
-  }
-  if (!header.plausible()) {
-    std::fprintf(stderr, "seqtool: %s has no valid recording header\n", name.c_str());
-    return false;
-  }
-  return true;
+  return file.open(name, false) && readHeader(file, header) && header.plausible();
+}
+
+// Whether a whole record lies just past the `count` counted ones: then the
+// header was never brought up to date, as the writer did not close the
+// recording.
+bool recordFollows(File& file, const Header& h, int count, int64_t size) {
+  RecordHeader next;
+  return recordOffset(h, count + 1) <= size &&
+         readRecordHeader(file, recordOffset(h, count), next) && next.kind == kRecordKind &&
+         next.length == kRecordHeaderBytes + h.pictureBytes() && next.index == count;
 }
 
 }  // namespace
@@ -38,15 +42,30 @@ int info(const std::string& name) {
   std::printf("file          %s\n", name.c_str());
   std::printf("picture       %d x %d, %d bits per pixel, %" PRId64 " bytes\n", h.width(),
               h.height(), h.bits(), h.pictureBytes());
-  std::printf("pictures      %d\n", h.count());
+  const int count = h.count() < 0 ? 0 : h.count();
+  const bool unclosed = recordFollows(file, h, count, size);
+  const bool cut = recordOffset(h, count) > size;
+  if (unclosed)
+    std::printf("pictures      %d, but more records follow: the recording was not closed\n",
+                h.count());
+  else
+    std::printf("pictures      %d\n", h.count());
   std::printf("first number  %d\n", h.firstNumber());
   RecordHeader r;
-  if (h.count() > 0 && readRecordHeader(file, recordOffset(h, 0), r))
+  if (count > 0 && readRecordHeader(file, recordOffset(h, 0), r)) {
     std::printf("numbers       %d", r.number);
-  if (h.count() > 0 && readRecordHeader(file, recordOffset(h, h.count() - 1), r))
-    std::printf(" .. %d\n", r.number);
+    if (!cut && readRecordHeader(file, recordOffset(h, count - 1), r))
+      std::printf(" .. %d\n", r.number);
+    else
+      std::printf(" .. ? (the file ends inside record %" PRId64 " of %d)\n",
+                  (size - kHeaderBytes) / record, count);
+  }
   std::printf("file size     %" PRId64 " bytes (room for %" PRId64 " records)\n", size,
               size >= kHeaderBytes ? (size - kHeaderBytes) / record : 0);
+  if (unclosed || cut) {
+    std::printf("try: seqtool recover %s\n", name.c_str());
+    return 1;
+  }
   return 0;
 }
 
@@ -88,9 +107,7 @@ int verify(const std::string& name) {
   }
   // A valid record just past the counted ones means the header was not
   // brought up to date: the writer did not close the recording.
-  RecordHeader next;
-  if (recordOffset(h, count + 1) <= size && readRecordHeader(file, recordOffset(h, count), next) &&
-      next.kind == kRecordKind && next.length == kRecordHeaderBytes + p && next.index == count)
+  if (recordFollows(file, h, count, size))
     problem("record " + std::to_string(count) +
             " follows the counted ones: the recording was not closed (try: seqtool recover)");
   if (count > 0 && problems == 0 && lastNumber - count + 1 != h.firstNumber())

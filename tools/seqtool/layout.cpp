@@ -1,5 +1,11 @@
 #include "layout.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace seqtool {
 
 namespace {
@@ -59,6 +65,15 @@ bool File::write(int64_t offset, const void* data, size_t bytes) {
 
 bool File::flush() {
   return std::fflush(f_) == 0;
+}
+
+bool File::truncate(int64_t size) {
+  if (std::fflush(f_) != 0) return false;
+#if defined(_WIN32)
+  return _chsize_s(_fileno(f_), size) == 0;
+#else
+  return ftruncate(fileno(f_), static_cast<off_t>(size)) == 0;
+#endif
 }
 
 bool readHeader(File& file, Header& header) {

@@ -45,6 +45,8 @@ class File {
   bool read(int64_t offset, void* data, size_t bytes);
   bool write(int64_t offset, const void* data, size_t bytes);
   bool flush();
+  // Cuts the file to `size` bytes.
+  bool truncate(int64_t size);
 
  private:
   std::FILE* f_ = nullptr;

@@ -1,0 +1,129 @@
+#include "repair.h"
+
+#include "layout.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace seqtool {
+
+namespace {
+
+void put32(unsigned char* p, int32_t value) {
+  const uint32_t v = static_cast<uint32_t>(value);
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+  p[2] = static_cast<unsigned char>(v >> 16);
+  p[3] = static_cast<unsigned char>(v >> 24);
+}
+
+// Records are taken while each lies whole within `size` bytes and its header
+// is the one the writer forms for that place: kind, length and index.
+// Filler after the last record may repeat older records, but never with the
+// index of the place it lies at.
+int32_t countRecords(File& file, const Header& h, int64_t size, int32_t& first, int32_t& last) {
+  const int64_t length = kRecordHeaderBytes + h.pictureBytes();
+  int32_t count = 0;
+  while (count < INT32_MAX && recordOffset(h, count) + length <= size) {
+    RecordHeader r;
+    if (!readRecordHeader(file, recordOffset(h, count), r) || r.kind != kRecordKind ||
+        r.length != length || r.index != count)
+      break;
+    if (count == 0) first = r.number;
+    last = r.number;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::string recordingProblem(const std::string& name) {
+  struct stat st;
+  if (stat(name.c_str(), &st) != 0) return "cannot open " + name + ": " + std::strerror(errno);
+  if ((st.st_mode & S_IFMT) == S_IFDIR) return name + " is a folder, not a recording";
+  File file;
+  if (!file.open(name, false)) return "cannot open " + name + ": " + std::strerror(errno);
+  Header h;
+  if (!readHeader(file, h) || !h.plausible())
+    return name + " is not a recording (no recording header)";
+  return "";
+}
+
+Repair repairRecording(const std::string& name) {
+  Repair result;
+  const std::string problem = recordingProblem(name);
+  if (!problem.empty()) {
+    result.problem = problem;
+    return result;
+  }
+  File file;
+  Header h;
+  if (!file.open(name, true)) {
+    result.problem = "cannot open " + name + " for writing: " + std::strerror(errno);
+    return result;
+  }
+  if (!readHeader(file, h) || !h.plausible()) {
+    result.problem = name + " is not a recording (no recording header)";
+    return result;
+  }
+  result.headerCount = h.count();
+  int64_t size = file.size();
+  int32_t first = 0, last = 0;
+  int32_t count = countRecords(file, h, size, first, last);
+  // A write cut off by a crash or a full disk can leave the file short of
+  // the whole buffers it always consists of. Filler brings it back to that
+  // length, starting where the valid records end, so that a torn record
+  // cannot look whole once the file is longer.
+  const int64_t padding = size % kBufferBytes == 0 ? 0 : kBufferBytes - size % kBufferBytes;
+  if (padding > 0) {
+    result.changed = true;
+    const int64_t from = recordOffset(h, count);
+    std::vector<char> zeros(static_cast<size_t>(size + padding - from));
+    if (!file.write(from, zeros.data(), zeros.size()) || !file.flush()) {
+      // No room for it: the file goes back to its last whole buffer.
+      const int64_t whole = size - size % kBufferBytes;
+      if (whole < kBufferBytes || !file.truncate(whole)) {
+        result.problem = "extending " + name + " failed: " + std::strerror(errno);
+        return result;
+      }
+      size = whole;
+      count = countRecords(file, h, size, first, last);
+      // The cut may leave a torn record's beginning after the last whole
+      // one: it is cleared so that it cannot be taken for a record.
+      const int64_t from2 = recordOffset(h, count);
+      if (from2 < size) {
+        std::vector<char> clear(
+            static_cast<size_t>(std::min<int64_t>(size - from2, kRecordHeaderBytes)));
+        file.write(from2, clear.data(), clear.size());
+      }
+    }
+  }
+  const int32_t storedFirst = count > 0 ? last - count + 1 : 0;
+  result.count = count;
+  result.firstNumber = first;
+  result.lastNumber = last;
+  if (h.count() != count || (count > 0 && h.firstNumber() != storedFirst)) {
+    result.changed = true;
+    unsigned char fields[8];
+    put32(fields, count);
+    put32(fields + 4, storedFirst);
+    if (!file.write(32, fields, sizeof fields) || !file.flush()) {
+      result.problem = "rewriting the header of " + name + " failed: " + std::strerror(errno);
+      return result;
+    }
+  }
+  if (!file.flush()) {
+    result.problem = "writing " + name + " failed: " + std::strerror(errno);
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+}  // namespace seqtool
