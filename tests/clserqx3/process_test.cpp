@@ -14,6 +14,11 @@
 #include <cstdlib>
 #include <thread>
 
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace qx::test {
 namespace {
 
@@ -79,6 +84,52 @@ TEST_F(Processes, TwoProcessesAlternateOnPortsAAndB) {
   EXPECT_EQ(journal("camera 0A: GET TURN").size(), static_cast<std::size_t>(kTurns));
   EXPECT_EQ(journal("camera 0B: GET TURN").size(), static_cast<std::size_t>(kTurns));
 }
+
+#if !defined(_WIN32)
+// A child made by fork() without exec shares its parent's open files; it
+// must still wait for the parent's transfer like any other process.
+TEST_F(Processes, ChildOfForkWaitsForItsParentsTransfer) {
+  hSerRef a = open(0);
+  int go[2], result[2];
+  ASSERT_EQ(pipe(go), 0);
+  ASSERT_EQ(pipe(result), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    char signal = 0;
+    if (read(go[0], &signal, 1) != 1) _exit(2);
+    // Well inside the parent's read.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    hSerRef b = nullptr;
+    const std::string answer =
+        clSerialInit(1, &b) == CL_ERR_NO_ERR ? roundTrip(b, "ID?") : "open failed";
+    clSerialClose(b);
+    _exit(write(result[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size())
+              ? 0
+              : 3);
+  }
+  close(go[0]);
+  close(result[1]);
+  char command[] = "ID?\r";
+  CLUINT32 size = 4;
+  ASSERT_EQ(clSerialWrite(a, command, &size, 1000), CL_ERR_NO_ERR);
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  // The read asks for more than comes, so it lasts its whole time-out.
+  char answer[64];
+  size = sizeof answer;
+  EXPECT_EQ(clSerialRead(a, answer, &size, 2000), CL_ERR_NO_ERR);
+  EXPECT_EQ(std::string(answer, size), "SIMCAM 0A\r\n");
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  char got[64];
+  const ssize_t n = read(result[0], got, sizeof got);
+  EXPECT_EQ(std::string(got, n > 0 ? static_cast<std::size_t>(n) : 0), "SIMCAM 0B");
+  close(go[1]);
+  close(result[0]);
+  clSerialClose(a);
+}
+#endif
 
 TEST_F(Processes, ProcessKilledInsideATransferFreesTheMutex) {
   ChildProcess peer;

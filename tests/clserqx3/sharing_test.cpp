@@ -19,10 +19,8 @@ TEST_F(Sharing, FirstOpenerOfBoard1PortB) {
             (std::vector<std::string>{"RegisterWrite(1, AARS232PortSelect, 0)",
                                       "RegisterWrite(1, AARS232PortSelect, 1)"}));
   EXPECT_TRUE(journal("RegisterWrite(0,").empty());
-  const std::vector<int> s = slots();
-  ASSERT_EQ(s.size(), 8u);
-  EXPECT_EQ(s[0], 0);
-  EXPECT_EQ(s[1], 1);
+  // Board 0's multiplexer was not touched, so nothing is known of it.
+  EXPECT_EQ(slots(), (std::vector<int>{-1, 1, -1, -1, -1, -1, -1, -1}));
   EXPECT_EQ(roundTrip(port, "ID?"), "SIMCAM 1B");
   clSerialClose(port);
 }
@@ -82,6 +80,42 @@ TEST_F(Sharing, BlockStartsAgainAfterTheLastClose) {
             (std::vector<std::string>{"RegisterWrite(0, AARS232PortSelect, 0)",
                                       "RegisterWrite(0, AARS232PortSelect, 1)"}));
   clSerialClose(again);
+}
+
+TEST_F(Sharing, MultiplexerLeftOnPortBByAnEarlierRunIsSetAgain) {
+  sim("boards = 2\nboard0.design = single_uart.hap\nboard1.design = single_uart.hap\n");
+  // An earlier run left board 1's multiplexer on camera port B; its block
+  // went with it.
+  hSerRef earlier = open(3);
+  EXPECT_EQ(roundTrip(earlier, "ID?"), "SIMCAM 1B");
+  clSerialClose(earlier);
+  ASSERT_TRUE(slots().empty());
+  ASSERT_EQ(registerValue(1, "AARS232PortSelect"), 1);
+
+  // This run starts on board 0; board 1's first selection must still write.
+  hSerRef board0 = open(0);
+  clearJournal();
+  hSerRef portA = open(2);
+  EXPECT_EQ(journal("RegisterWrite(1, AARS232PortSelect"),
+            std::vector<std::string>{"RegisterWrite(1, AARS232PortSelect, 0)"});
+  EXPECT_EQ(roundTrip(portA, "ID?"), "SIMCAM 1A");
+  clSerialClose(portA);
+  clSerialClose(board0);
+}
+
+TEST_F(Sharing, ReferenceOpenedAfterTheDesignRanAgainSetsTheMultiplexer) {
+  hSerRef b = open(1);
+  EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
+  ASSERT_EQ(slots().at(0), 1);
+  // Running the design again puts the multiplexer back on port A while the
+  // slot still says B.
+  runDesign(0, "single_uart.hap");
+  ASSERT_EQ(registerValue(0, "AARS232PortSelect"), 0);
+  hSerRef again = open(1);
+  EXPECT_EQ(registerValue(0, "AARS232PortSelect"), 1);
+  EXPECT_EQ(roundTrip(again, "ID?"), "SIMCAM 0B");
+  clSerialClose(again);
+  clSerialClose(b);
 }
 
 TEST_F(Sharing, ConcurrentOpeningsAndTransfersKeepSlotAndMultiplexerInStep) {
