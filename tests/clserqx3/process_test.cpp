@@ -131,6 +131,37 @@ TEST_F(Processes, ChildOfForkWaitsForItsParentsTransfer) {
 }
 #endif
 
+// Transfers of one UART take turns in the order they come: a write beside
+// a process that reads over and over waits for the read in progress only,
+// not for the reads that the reader asks for after it.
+TEST_F(Processes, WriteBesideABusyReaderWaitsForTheReadInProgressOnly) {
+  hSerRef b = open(1);
+  ChildProcess reader;
+  serve(reader, 0);
+  reader.writeLine("reads 12 250");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  markJournal("asked");
+  char command[] = "ID?\r";
+  CLUINT32 size = 4;
+  ASSERT_EQ(clSerialWrite(b, command, &size, 100), CL_ERR_NO_ERR);
+  EXPECT_EQ(reader.readLine(), "reads done");
+  reader.writeLine("quit");
+  EXPECT_EQ(reader.readLine(), "closed");
+  EXPECT_EQ(reader.wait(), 0);
+
+  const std::vector<std::string> lines = journal();
+  const auto asked = std::find(lines.begin(), lines.end(), "asked");
+  ASSERT_NE(asked, lines.end());
+  const auto written = std::find_if(asked, lines.end(), [](const std::string& l) {
+    return l.rfind("UIQR_writeBuffer(0, 4, 4", 0) == 0;
+  });
+  ASSERT_NE(written, lines.end());
+  const auto reads = std::count_if(
+      asked, written, [](const std::string& l) { return l.rfind("UIQR_readBuffer", 0) == 0; });
+  EXPECT_LE(reads, 1) << "reads that ended between the write's request and its transfer";
+  clSerialClose(b);
+}
+
 TEST_F(Processes, ProcessKilledInsideATransferFreesTheMutex) {
   ChildProcess peer;
   serve(peer, 0);

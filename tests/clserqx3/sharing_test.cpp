@@ -3,7 +3,11 @@
 #include "round_trip.h"
 #include "serial_fixture.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 namespace qx::test {
 namespace {
@@ -116,6 +120,81 @@ TEST_F(Sharing, ReferenceOpenedAfterTheDesignRanAgainSetsTheMultiplexer) {
   EXPECT_EQ(roundTrip(again, "ID?"), "SIMCAM 0B");
   clSerialClose(again);
   clSerialClose(b);
+}
+
+// Within one process too: a write beside a thread that reads over and over
+// waits for the read in progress only.
+TEST_F(Sharing, WriteBesideABusyReaderThreadWaitsForTheReadInProgressOnly) {
+  hSerRef a = open(0);
+  hSerRef b = open(1);
+  std::thread reader([a] {
+    for (int i = 0; i < 12; ++i) {
+      char buffer[64];
+      CLUINT32 size = sizeof buffer;
+      clSerialRead(a, buffer, &size, 250);
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  markJournal("asked");
+  char command[] = "ID?\r";
+  CLUINT32 size = 4;
+  EXPECT_EQ(clSerialWrite(b, command, &size, 100), CL_ERR_NO_ERR);
+  reader.join();
+  const std::vector<std::string> lines = journal();
+  const auto asked = std::find(lines.begin(), lines.end(), "asked");
+  ASSERT_NE(asked, lines.end());
+  const auto written = std::find_if(asked, lines.end(), [](const std::string& l) {
+    return l.rfind("UIQR_writeBuffer(0, 4, 4", 0) == 0;
+  });
+  ASSERT_NE(written, lines.end());
+  const auto reads = std::count_if(
+      asked, written, [](const std::string& l) { return l.rfind("UIQR_readBuffer", 0) == 0; });
+  EXPECT_LE(reads, 1) << "reads that ended between the write's request and its transfer";
+  clSerialClose(a);
+  clSerialClose(b);
+}
+
+// One reference used from several threads at once while the board is
+// reconfigured under them: every call works and (under ThreadSanitizer) no
+// field of the record is written by one thread while another reads it.
+TEST_F(Sharing, OneReferenceUsedFromSeveralThreadsWhileTheBoardChanges) {
+  hSerRef a = open(0);
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> users;
+  users.emplace_back([&] {
+    while (!stop) {
+      char command[] = "ID?\r";
+      CLUINT32 size = 4;
+      EXPECT_EQ(clSerialWrite(a, command, &size, 100), CL_ERR_NO_ERR);
+    }
+  });
+  users.emplace_back([&] {
+    while (!stop) {
+      char buffer[16];
+      CLUINT32 size = sizeof buffer;
+      const int status = clSerialRead(a, buffer, &size, 5);
+      EXPECT_TRUE(status == CL_ERR_NO_ERR || status == CL_ERR_TIMEOUT) << status;
+    }
+  });
+  users.emplace_back([&] {
+    for (int i = 0; !stop; ++i) {
+      EXPECT_EQ(clSetBaudRate(a, i % 2 == 0 ? CL_BAUDRATE_115200 : CL_BAUDRATE_57600),
+                CL_ERR_NO_ERR);
+      EXPECT_EQ(clSetParity(a, 0), CL_ERR_NO_ERR);
+      CLUINT32 count = 0;
+      EXPECT_EQ(clGetNumBytesAvail(a, &count), CL_ERR_NO_ERR);
+    }
+  });
+  for (int change = 1; change <= 20; ++change) {
+    setHWStatus(0, 100 + change);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  stop = true;
+  for (std::thread& t : users) t.join();
+  ASSERT_EQ(clSetBaudRate(a, CL_BAUDRATE_115200), CL_ERR_NO_ERR);
+  EXPECT_EQ(clFlushPort(a), CL_ERR_NO_ERR);
+  EXPECT_EQ(roundTrip(a, "ID?"), "SIMCAM 0A");
+  clSerialClose(a);
 }
 
 TEST_F(Sharing, ConcurrentOpeningsAndTransfersKeepSlotAndMultiplexerInStep) {
