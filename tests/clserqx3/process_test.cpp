@@ -297,5 +297,59 @@ TEST_F(Processes, TerminalToolTalksToTheCameras) {
   EXPECT_EQ(absent.wait(), 1);
 }
 
+// The terminal tool's command line, as a camera engineer gets it wrong: no
+// value, a value that is not a number or not allowed, an index out of range.
+// Each is named on the error output and ends the tool with status 2 before
+// anything reaches a camera.
+TEST_F(Processes, TerminalToolNamesWhatIsWrongWithItsCommandLine) {
+  ChildProcess help;
+  ASSERT_TRUE(help.start(programFile("clser_term"), {"--help"}));
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += help.readLine() + "\n";  // past its end: empty lines
+  EXPECT_EQ(help.wait(), 0);
+  EXPECT_EQ(text.rfind("usage: clser_term", 0), 0u) << text;
+  EXPECT_NE(text.find("--rate <bit/s>   9600, 19200, 38400, 57600 or 115200 (default 9600)"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("(default 500)"), std::string::npos) << text;
+
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } wrong[] = {
+      {{"0", "--rate"}, "clser_term: --rate needs a value"},
+      {{"0", "ID?", "--timeout"}, "clser_term: --timeout needs a value"},
+      {{"0", "--rate", "fast", "ID?"},
+       "clser_term: --rate \"fast\" is not one of 9600, 19200, "
+       "38400, 57600, 115200"},
+      {{"0", "--rate", "12345"},
+       "clser_term: --rate \"12345\" is not one of 9600, 19200, "
+       "38400, 57600, 115200"},
+      {{"0", "--timeout", "soon", "ID?"},
+       "clser_term: --timeout \"soon\" is not a number of milliseconds"},
+      {{"0", "--timeout", "-5"}, "clser_term: --timeout \"-5\" is not a number of milliseconds"},
+      {{"8", "ID?"}, "clser_term: port index \"8\" is not a number from 0 to 7"},
+      {{"one", "ID?"}, "clser_term: port index \"one\" is not a number from 0 to 7"},
+      {{"0", "--baud", "9600"}, "clser_term: unknown option --baud"},
+  };
+  for (const auto& w : wrong) {
+    ChildProcess tool;
+    ASSERT_TRUE(tool.start(programFile("clser_term"), w.args, true));
+    EXPECT_EQ(tool.readLine(), w.message);
+    EXPECT_EQ(tool.readLine().rfind("usage: clser_term", 0), 0u);
+    EXPECT_EQ(tool.wait(), 2) << w.message;
+  }
+  EXPECT_TRUE(journal("camera").empty()) << "nothing reached a camera";
+  EXPECT_TRUE(journal("initialize_multiquorlex").empty()) << "no board was opened";
+
+  // A command that gets no answer makes the exit status non-zero; the
+  // answered ones are printed all the same.
+  sim("board0.design = single_uart.hap\nboard0.plxclk = 0\n");
+  ChildProcess silent;
+  ASSERT_TRUE(silent.start(programFile("clser_term"), {"0", "--timeout", "50", "ID?"}));
+  EXPECT_EQ(silent.readLine(), "(no answer)");
+  EXPECT_EQ(silent.wait(), 1);
+}
+
 }  // namespace
 }  // namespace qx::test
