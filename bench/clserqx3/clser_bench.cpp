@@ -1,6 +1,7 @@
 // How long a serial write waits beside a reader that keeps one UART busy.
 //
 //   clser_bench [writes] [read ms] [threads|processes|both]
+//   clser_bench --round-trips [count]
 //
 // On the simulated runtime's single-UART design, camera port A is read over
 // and over with `read ms` time-outs (the camera sends nothing, so every read
@@ -11,6 +12,11 @@
 // gets the UART in arrival order waits at most for the one read in progress,
 // so the figure to hold the waits against is the read's time-out; the
 // write's own cost is measured alone first.
+//
+// With --round-trips, two processes instead send "ID?" on ports A and B of
+// the UART `count` times each and read the answer line, both at once and
+// without taking turns, and the answers are counted: whole (from the
+// process's own camera), with the other camera's answer, or lost.
 #include "clserqx3.h"
 
 #include <algorithm>
@@ -87,14 +93,15 @@ struct Child {
 #endif
 };
 
-Child startReader(const char* self, unsigned readMs, const std::string& stopFile) {
+// Starts this program again with `args`.
+Child startSelf(const char* self, const std::vector<std::string>& args) {
   Child child;
-  const std::string ms = std::to_string(readMs);
 #if defined(_WIN32)
   (void)self;  // the module's own path is surer than argv[0]
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string command = "\"" + std::string(path) + "\" reader " + ms + " \"" + stopFile + "\"";
+  std::string command = "\"" + std::string(path) + "\"";
+  for (const std::string& a : args) command += " \"" + a + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -104,9 +111,9 @@ Child startReader(const char* self, unsigned readMs, const std::string& stopFile
     child.process = info.hProcess;
   }
 #else
-  std::vector<char*> argv = {const_cast<char*>(self), const_cast<char*>("reader"),
-                             const_cast<char*>(ms.c_str()), const_cast<char*>(stopFile.c_str()),
-                             nullptr};
+  std::vector<char*> argv = {const_cast<char*>(self)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   if (posix_spawn(&child.pid, self, nullptr, nullptr, argv.data(), environ) != 0) child.pid = -1;
 #endif
   return child;
@@ -128,6 +135,45 @@ void waitFor(Child& child) {
   int status = 0;
   waitpid(child.pid, &status, 0);
 #endif
+}
+
+// One command and its answer line, the answer read byte by byte as its
+// length is not known; empty when nothing came.
+std::string roundTrip(hSerRef port, const char* command) {
+  std::string text = std::string(command) + "\r";
+  CLUINT32 size = static_cast<CLUINT32>(text.size());
+  clSerialWrite(port, text.data(), &size, 500);
+  std::string answer;
+  while (answer.empty() || answer.back() != '\n') {
+    char byte = 0;
+    size = 1;
+    if (clSerialRead(port, &byte, &size, 500) != CL_ERR_NO_ERR || size != 1) break;
+    answer.push_back(byte);
+  }
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  return answer;
+}
+
+// The child of the round-trip run: `count` round trips on one port, as fast
+// as they go; the tally goes to `resultFile` as "whole other lost".
+int roundTrips(unsigned index, unsigned count, const std::string& resultFile) {
+  hSerRef port = nullptr;
+  if (clSerialInit(index, &port) != CL_ERR_NO_ERR) return 1;
+  const std::string mine = index % 2 == 0 ? "SIMCAM 0A" : "SIMCAM 0B";
+  const std::string theirs = index % 2 == 0 ? "SIMCAM 0B" : "SIMCAM 0A";
+  unsigned whole = 0, other = 0, lost = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    const std::string answer = roundTrip(port, "ID?");
+    if (answer == mine)
+      ++whole;
+    else if (answer.find(theirs) != std::string::npos)
+      ++other;
+    else
+      ++lost;
+  }
+  clSerialClose(port);
+  std::ofstream(resultFile) << whole << " " << other << " " << lost << "\n";
+  return 0;
 }
 
 double writeOnce(hSerRef port) {
@@ -167,14 +213,45 @@ std::vector<double> measure(hSerRef b, unsigned writes, unsigned readMs, std::mt
 
 }  // namespace
 
+// Two processes, one on each camera port of the UART, each doing `count`
+// round trips at the same time without taking turns.
+int unpacedRoundTrips(const char* self, const std::string& tag, unsigned count) {
+  namespace fs = std::filesystem;
+  std::printf("%-9s %6s %6s %6s %6s\n", "port", "trips", "whole", "other", "lost");
+  Child children[2];
+  std::string results[2];
+  for (int port = 0; port < 2; ++port) {
+    results[port] = (fs::temp_directory_path() / (tag + "-rt" + std::to_string(port))).string();
+    children[port] =
+        startSelf(self, {"roundtrips", std::to_string(port), std::to_string(count), results[port]});
+    if (!started(children[port])) return 1;
+  }
+  for (int port = 0; port < 2; ++port) {
+    waitFor(children[port]);
+    unsigned whole = 0, other = 0, lost = 0;
+    std::ifstream(results[port]) >> whole >> other >> lost;
+    std::printf("%-9s %6u %6u %6u %6u\n", port == 0 ? "A" : "B", count, whole, other, lost);
+    std::error_code ignored;
+    fs::remove(results[port], ignored);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "reader") == 0)
     return reader(static_cast<unsigned>(std::atoi(argv[2])), argv[3]);
-  const unsigned writes = argc >= 2 ? static_cast<unsigned>(std::atoi(argv[1])) : 20;
-  const unsigned readMs = argc >= 3 ? static_cast<unsigned>(std::atoi(argv[2])) : 1000;
-  const std::string mode = argc >= 4 ? argv[3] : "both";
+  if (argc >= 5 && std::strcmp(argv[1], "roundtrips") == 0)
+    return roundTrips(static_cast<unsigned>(std::atoi(argv[2])),
+                      static_cast<unsigned>(std::atoi(argv[3])), argv[4]);
+  const bool roundTripRun = argc >= 2 && std::strcmp(argv[1], "--round-trips") == 0;
+  const int first = roundTripRun ? 2 : 1;
+  const unsigned writes = argc > first ? static_cast<unsigned>(std::atoi(argv[first])) : 20;
+  const unsigned readMs = argc > first + 1 ? static_cast<unsigned>(std::atoi(argv[2])) : 1000;
+  const std::string mode = argc > first + 2 ? argv[3] : "both";
   if (writes == 0 || readMs == 0) {
-    std::fprintf(stderr, "usage: clser_bench [writes] [read ms] [threads|processes|both]\n");
+    std::fprintf(stderr,
+                 "usage: clser_bench [writes] [read ms] [threads|processes|both]\n"
+                 "       clser_bench --round-trips [count]\n");
     return 2;
   }
 
@@ -185,6 +262,12 @@ int main(int argc, char** argv) {
   std::ofstream(config) << "board0.design = single_uart.hap\n";
   setEnv("QUORLEX_SIM", config.string());
   setEnv("QUORLEX_IPC_NAMESPACE", tag + "-");
+  if (roundTripRun) {
+    const int status = unpacedRoundTrips(argv[0], tag, writes);
+    std::error_code ignored;
+    fs::remove(config, ignored);
+    return status;
+  }
 
   hSerRef b = nullptr;
   if (clSerialInit(1, &b) != CL_ERR_NO_ERR) {
@@ -210,7 +293,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "processes" || mode == "both") {
     const std::string stopFile = (fs::temp_directory_path() / (tag + ".stop")).string();
-    Child child = startReader(argv[0], readMs, stopFile);
+    Child child = startSelf(argv[0], {"reader", std::to_string(readMs), stopFile});
     if (!started(child)) {
       std::fprintf(stderr, "cannot start the reader process\n");
       return 1;
