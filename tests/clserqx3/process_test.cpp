@@ -15,6 +15,9 @@
 #include <thread>
 
 #if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -161,6 +164,58 @@ TEST_F(Processes, WriteBesideABusyReaderWaitsForTheReadInProgressOnly) {
   EXPECT_LE(reads, 1) << "reads that ended between the write's request and its transfer";
   clSerialClose(b);
 }
+
+#if !defined(_WIN32)
+// The status of clSerialInit(index) in a child process that runs as another
+// user (nobody), with `ns` as its namespace of named objects.
+int openAsAnotherUser(unsigned index, const std::string& ns) {
+  int result[2];
+  if (pipe(result) != 0) return 1;
+  const pid_t child = fork();
+  if (child == 0) {
+    setEnv("QUORLEX_IPC_NAMESPACE", ns);
+    int status = 1;
+    if (setgid(65534) == 0 && setuid(65534) == 0) {
+      hSerRef port = nullptr;
+      status = clSerialInit(index, &port);
+      clSerialClose(port);
+    }
+    _exit(write(result[1], &status, sizeof status) == sizeof status ? 0 : 3);
+  }
+  close(result[1]);
+  int status = 1;
+  if (read(result[0], &status, sizeof status) != sizeof status) status = 2;
+  close(result[0]);
+  waitpid(child, nullptr, 0);
+  return status;
+}
+
+// Every local user of the boards shares the named objects, whoever created
+// them; where the system still refuses them (objects of another build that
+// shut others out), the opening says the port is in use.
+TEST_F(Processes, AnotherUsersNamedObjectsAreSharedOrReportedAsInUse) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run a process as another user";
+  hSerRef mine = open(0);
+  const char* ns = std::getenv("QUORLEX_IPC_NAMESPACE");
+  ASSERT_NE(ns, nullptr);
+  EXPECT_EQ(openAsAnotherUser(1, ns), CL_ERR_NO_ERR);
+
+  // A mutex object that its creator kept to itself.
+  const std::string closed = std::string(ns) + "closed-";
+  const std::string name = "/" + closed + "clsermutex";
+  const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  fchmod(fd, 0600);
+  EXPECT_EQ(openAsAnotherUser(1, closed), CL_ERR_PORT_IN_USE);
+  char text[128];
+  CLUINT32 size = sizeof text;
+  ASSERT_EQ(clGetErrorText(CL_ERR_PORT_IN_USE, text, &size), CL_ERR_NO_ERR);
+  EXPECT_NE(std::string(text).find("in use"), std::string::npos) << text;
+  close(fd);
+  shm_unlink(name.c_str());
+  clSerialClose(mine);
+}
+#endif
 
 TEST_F(Processes, ProcessKilledInsideATransferFreesTheMutex) {
   ChildProcess peer;
