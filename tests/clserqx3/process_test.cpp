@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #if !defined(_WIN32)
@@ -246,6 +247,44 @@ TEST_F(Processes, ProcessKilledInsideATransferFreesTheMutex) {
   hSerRef b = open(1);
   EXPECT_EQ(roundTrip(b, "ID?"), "SIMCAM 0B");
   clSerialClose(b);
+}
+
+// A process killed while it waits in the mutex's queue does not hold up the
+// ones behind it.
+TEST_F(Processes, ProcessKilledWhileWaitingForTheMutexDoesNotBlockTheOthers) {
+  ChildProcess reader, waiter;
+  serve(reader, 0);
+  serve(waiter, 1);
+  reader.writeLine("read 1500");
+  ASSERT_EQ(reader.readLine(), "reading");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  waiter.writeLine("rt ID?");  // queues behind the read
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  waiter.kill();
+  waiter.wait();
+
+  auto acquired = std::make_shared<std::atomic<bool>>(false);
+  std::thread next([acquired] {
+    platform::NamedMutexHandle m = platform::openNamedMutex("clsermutex");
+    platform::lockNamedMutex(m);
+    *acquired = true;
+    platform::unlockNamedMutex(m);
+    platform::closeNamedMutex(m);
+  });
+  EXPECT_EQ(reader.readLine(), "read -10004 0");
+  // Never, were the dead waiter's place still counted.
+  for (int i = 0; i < 1000 && !*acquired; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!*acquired) {
+    next.detach();
+    FAIL() << "the mutex stays with the dead waiter";
+  }
+  next.join();
+  reader.writeLine("rt ID?");
+  EXPECT_EQ(reader.readLine(), "answer SIMCAM 0A");
+  reader.writeLine("quit");
+  EXPECT_EQ(reader.readLine(), "closed");
+  EXPECT_EQ(reader.wait(), 0);
 }
 
 TEST_F(Processes, BlockOfAKilledLastUserStartsAgainFromZeros) {
