@@ -202,7 +202,7 @@ TEST_F(Sharing, ConcurrentOpeningsAndTransfersKeepSlotAndMultiplexerInStep) {
   // on port B: the opening takes the mutex before the board access lock, as
   // the transfers do, so neither can wait for the other forever.
   hSerRef b = open(1);
-  std::thread opener([this] {
+  std::thread opener([] {
     for (int i = 0; i < 15; ++i) {
       hSerRef a = nullptr;
       ASSERT_EQ(clSerialInit(0, &a), CL_ERR_NO_ERR);
