@@ -88,8 +88,9 @@ int openPort(int serialIndex, SerialPort*& out) {
   }
   record->mutex = platform::openNamedMutex(kMutexName);
   if (record->mutex == nullptr) {
+    const int status = namedObjectStatus();
     releaseRecord(record);
-    return namedObjectStatus();
+    return status;
   }
   // The mutex before the block: a first opener marks the slots unknown
   // before any other opener or transfer can read one. The mutex is taken
