@@ -2,6 +2,7 @@
 #include "clserqx3.h"
 #include "port_open.h"
 #include "port_select.h"
+#include "references.h"
 #include "runtime.h"
 #include "uart_registers.h"
 
@@ -11,10 +12,6 @@ namespace {
 
 // The runtime takes at most this many bytes per write call.
 constexpr int kWritePiece = 32;
-
-SerialPort* recordOf(hSerRef ref) {
-  return static_cast<SerialPort*>(ref);
-}
 
 // The rate in bit/s of a single rate bit; 0 for anything else.
 int rateOfBit(CLUINT32 bit) {
@@ -41,11 +38,13 @@ CLSER_API CLINT32 clSerialInit(CLUINT32 serialIndex, hSerRef* serialRefPtr) {
   try {
     if (serialIndex > 7) return CL_ERR_INVALID_INDEX;
     if (serialRefPtr == nullptr) return CL_ERR_INVALID_REFERENCE;
-    SerialPort* port = nullptr;
-    const int status = openPort(static_cast<int>(serialIndex), port);
+    SerialPort* record = nullptr;
+    const int status = openPort(static_cast<int>(serialIndex), record);
     if (status != CL_ERR_NO_ERR) return status;
-    *serialRefPtr = port;
-    flush(*port);
+    const hSerRef ref = addReference(record);
+    if (ref == nullptr) return CL_ERR_OUT_OF_MEMORY;
+    *serialRefPtr = ref;
+    flush(*record);
     return CL_ERR_NO_ERR;
   } catch (...) {
     return CL_ERR_OUT_OF_MEMORY;
@@ -54,7 +53,7 @@ CLSER_API CLINT32 clSerialInit(CLUINT32 serialIndex, hSerRef* serialRefPtr) {
 
 CLSER_API CLINT32 clSerialRead(hSerRef serialRef, CLINT8* buffer, CLUINT32* bufferSize,
                                CLUINT32 serialTimeout) {
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
   const CLUINT32 requested = *bufferSize;
@@ -76,7 +75,7 @@ CLSER_API CLINT32 clSerialRead(hSerRef serialRef, CLINT8* buffer, CLUINT32* buff
 
 CLSER_API CLINT32 clSerialWrite(hSerRef serialRef, CLINT8* buffer, CLUINT32* bufferSize,
                                 CLUINT32 serialTimeout) {
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
   const auto count = static_cast<CLINT32>(*bufferSize);
@@ -112,11 +111,11 @@ CLSER_API CLINT32 clSerialWrite(hSerRef serialRef, CLINT8* buffer, CLUINT32* buf
 }
 
 CLSER_API void clSerialClose(hSerRef serialRef) {
-  closePort(recordOf(serialRef));
+  removeReference(serialRef);
 }
 
 CLSER_API CLINT32 clSetParity(hSerRef serialRef, CLUINT32 parityOn) {
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   AccessLock lock(port->board);
   writeParity(*port, parityOn);
@@ -126,7 +125,7 @@ CLSER_API CLINT32 clSetParity(hSerRef serialRef, CLUINT32 parityOn) {
 
 CLSER_API CLINT32 clGetNumBytesAvail(hSerRef serialRef, CLUINT32* numBytes) {
   if (numBytes != nullptr) *numBytes = 0;
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   if (numBytes == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
   try {
@@ -142,7 +141,7 @@ CLSER_API CLINT32 clGetNumBytesAvail(hSerRef serialRef, CLUINT32* numBytes) {
 }
 
 CLSER_API CLINT32 clFlushPort(hSerRef serialRef) {
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   try {
     flush(*port);
@@ -153,7 +152,7 @@ CLSER_API CLINT32 clFlushPort(hSerRef serialRef) {
 }
 
 CLSER_API CLINT32 clSetBaudRate(hSerRef serialRef, CLUINT32 baudRate) {
-  SerialPort* port = recordOf(serialRef);
+  const PortUse port = findReference(serialRef);
   if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
   const int rate = rateOfBit(baudRate);
   if (rate == 0) return CL_ERR_BAUD_RATE_NOT_SUPPORTED;

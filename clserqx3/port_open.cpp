@@ -46,6 +46,15 @@ void releaseRecord(SerialPort* record) {
   delete record;
 }
 
+// The status of an opening that could not have the named objects: another
+// user's process holds them and we may not use them, or the system has no
+// room for them.
+int namedObjectStatus() {
+  return platform::lastNamedObjectFailure() == platform::NamedObjectFailure::AccessDenied
+             ? CL_ERR_PORT_IN_USE
+             : CL_ERR_OUT_OF_MEMORY;
+}
+
 // Rate, parity and scaleIR of the record on the port's UART; the caller
 // holds the board access lock.
 void applySettings(SerialPort& record) {
@@ -73,23 +82,36 @@ int openPort(int serialIndex, SerialPort*& out) {
     return CLSER_ERR_NO_DESIGN;
   }
   record->uart = new (std::nothrow) UartRegisters;
-  record->mutex = platform::openNamedMutex(kMutexName);
-  bool firstOpener = false;
-  record->mapping = platform::openSharedBlock(kSharedBlockName, kSharedSlots * sizeof(std::int32_t),
-                                              &firstOpener);
-  if (record->uart == nullptr || record->mutex == nullptr || record->mapping == nullptr) {
+  if (record->uart == nullptr) {
     releaseRecord(record);
     return CL_ERR_OUT_OF_MEMORY;
   }
-  // The system hands the creator of the block zeroed memory: every board
-  // counts as switched to camera port A.
+  record->mutex = platform::openNamedMutex(kMutexName);
+  if (record->mutex == nullptr) {
+    const int status = namedObjectStatus();
+    releaseRecord(record);
+    return status;
+  }
+  // The mutex before the block: a first opener marks the slots unknown
+  // before any other opener or transfer can read one. The mutex is taken
+  // before the access lock and kept through both selections.
+  platform::lockNamedMutex(record->mutex);
+  bool firstOpener = false;
+  record->mapping = platform::openSharedBlock(kSharedBlockName, kSharedSlots * sizeof(std::int32_t),
+                                              &firstOpener);
+  if (record->mapping == nullptr) {
+    const int status = namedObjectStatus();
+    platform::unlockNamedMutex(record->mutex);
+    releaseRecord(record);
+    return status;
+  }
   record->sharedSlots = static_cast<std::int32_t*>(platform::sharedBlockView(record->mapping));
+  // A new block knows nothing of the multiplexers: a run before may have
+  // left any of them on camera port B.
+  if (firstOpener)
+    for (int slot = 0; slot < kSharedSlots; ++slot) record->sharedSlots[slot] = kUnknownPort;
   lookUpRegisters(*record->uart, board, record->design);
   record->uartLayout = record->uart->layout;
-
-  // The mutex before the access lock, and kept through both selections.
-  const bool shared = record->uartLayout == SharedUart;
-  if (shared) platform::lockNamedMutex(record->mutex);
   {
     AccessLock lock(board);
     programUart(*record, kOpeningRate);
@@ -98,7 +120,7 @@ int openPort(int serialIndex, SerialPort*& out) {
     record->parity = 0;
     applySettings(*record);
   }
-  if (shared) platform::unlockNamedMutex(record->mutex);
+  platform::unlockNamedMutex(record->mutex);
   record->hwStatus = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(board);
   out = record;
   return CL_ERR_NO_ERR;
@@ -110,8 +132,11 @@ void closePort(SerialPort* record) {
 
 void rebindDesign(SerialPort& record) {
   const int status = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(record.board);
-  if (status == record.hwStatus) return;
-  record.hwStatus = status;
+  std::int32_t seen = record.hwStatus;
+  if (status == seen) return;
+  // Of several threads that use the reference, the one that records the
+  // new status binds again; the others go on with the binding they have.
+  if (!record.hwStatus.compare_exchange_strong(seen, status)) return;
   AccessLock lock(record.board);
   if (record.design != nullptr) rt<UnloadDesignFn>(RuntimeEntry::unload_design)(record.design);
   bool configured = false;

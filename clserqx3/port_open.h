@@ -10,8 +10,9 @@ namespace qx::clser {
 // board that runs none), creates the record and sets the UART up at
 // 9600 bit/s without parity on camera port serialIndex % 2. Returns 0 with
 // `out` set, -1 when the board cannot be opened, -2 when the design cannot be
-// bound, CL_ERR_OUT_OF_MEMORY when the record or the named objects cannot be
-// had; nothing stays open on failure.
+// bound, CL_ERR_PORT_IN_USE when another user's process holds named objects
+// that we may not open, CL_ERR_OUT_OF_MEMORY when the record or the named
+// objects cannot be had otherwise; nothing stays open on failure.
 int openPort(int serialIndex, SerialPort*& out);
 void closePort(SerialPort* record);
 

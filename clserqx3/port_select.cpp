@@ -8,10 +8,7 @@ namespace qx::clser {
 void selectPortLocked(SerialPort& record, int port, bool forced) {
   if (record.uartLayout == DualUart) return;
   std::int32_t& slot = record.sharedSlots[record.boardIndex()];
-  if (record.muxUnknown) {
-    forced = true;
-    record.muxUnknown = false;
-  }
+  if (record.muxUnknown.exchange(false)) forced = true;
   if (!forced && slot == port) return;
   AccessLock lock(record.board);
   if (port == 0 || port == 1) writeRegister(record.board, record.uart->portSelect, port);

@@ -5,6 +5,7 @@
 #include "board_runtime.h"
 #include "platform/named_objects.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace qx::clser {
@@ -39,6 +40,11 @@ constexpr int kDesignNameSize = 256;
 constexpr int kSharedSlots = 8;
 constexpr const char* kMutexName = "clsermutex";
 constexpr const char* kSharedBlockName = "clsersharedmem";
+// What a slot holds while no process of this run has switched the board's
+// multiplexer: the register may stand on either port (a run before may have
+// left it on camera port B), so the next selection on the board writes it.
+// Any value other than 0 and 1 has that effect on every reader of the block.
+constexpr std::int32_t kUnknownPort = -1;
 
 struct SerialPort {
   QxDesign design = nullptr;
@@ -47,15 +53,21 @@ struct SerialPort {
   platform::NamedMutexHandle mutex = nullptr;
   platform::SharedBlockHandle mapping = nullptr;
   std::int32_t* sharedSlots = nullptr;  // kSharedSlots words, one per board
-  std::int32_t uartLayout = SharedUart;
-  std::int32_t hwStatus = 0;
-  std::uint32_t parity = 0;
-  std::int32_t baudRate = 9600;
+  // The fields below may be read by one thread of a reference while another
+  // rebinds or sets the rate; each is one atomic word. Register handles are
+  // only touched under the board access lock.
+  std::atomic<std::int32_t> uartLayout{SharedUart};
+  std::atomic<std::int32_t> hwStatus{0};
+  std::atomic<std::uint32_t> parity{0};
+  std::atomic<std::int32_t> baudRate{9600};
   UartRegisters* uart = nullptr;
   std::int32_t portInBoard = 0;
-  // Set by re-binding: the new design's multiplexer starts wherever the
-  // design puts it, so the next selection writes it whatever the slot says.
-  bool muxUnknown = false;
+  // The multiplexer may not stand where the slot says: set for a new
+  // reference (the design may have been run again since the slot was
+  // written, which puts the multiplexer back on port A) and after
+  // re-binding (the new design starts wherever it puts it). The next
+  // selection then writes the register whatever the slot says.
+  std::atomic<bool> muxUnknown{true};
   char designName[kDesignNameSize] = {};
 
   int boardIndex() const { return serialIndex / 2; }

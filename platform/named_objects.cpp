@@ -4,6 +4,18 @@
 
 namespace qx::platform {
 
+namespace {
+thread_local NamedObjectFailure lastFailure = NamedObjectFailure::None;
+}  // namespace
+
+NamedObjectFailure lastNamedObjectFailure() {
+  return lastFailure;
+}
+
+void setNamedObjectFailure(NamedObjectFailure failure) {
+  lastFailure = failure;
+}
+
 std::string namedObjectName(const char* name) {
   const char* prefix = std::getenv("QUORLEX_IPC_NAMESPACE");
   std::string full = prefix != nullptr ? prefix : "";

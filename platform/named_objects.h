@@ -5,7 +5,13 @@
 //   without closing it;
 // - the mutex is owned by one thread at a time, may be taken again by its
 //   owner (each lock needs its unlock), and is freed when its owner's process
-//   dies, so that a crash never blocks the other processes.
+//   dies, so that a crash never blocks the other processes. Threads and
+//   processes that wait for it get it in the order in which they came: one
+//   that gives it back and asks again at once waits behind them;
+// - every local user may open objects that another user created;
+// - a process started by fork() without exec has handles of its own: it
+//   and its parent exclude each other through the mutex like any two
+//   processes, and each counts as a user of a block.
 // If the environment variable QUORLEX_IPC_NAMESPACE is set, its value is put
 // in front of every name, which keeps separate runs (test suites, for
 // instance) apart on one machine.
@@ -34,6 +40,15 @@ NamedMutexHandle openNamedMutex(const char* name);
 bool lockNamedMutex(NamedMutexHandle mutex);
 void unlockNamedMutex(NamedMutexHandle mutex);
 void closeNamedMutex(NamedMutexHandle mutex);
+
+// Why the last open of a named object on the calling thread failed.
+enum class NamedObjectFailure {
+  None,
+  AccessDenied,  // it exists, but belongs to a user who did not let us in
+  Other,
+};
+NamedObjectFailure lastNamedObjectFailure();
+void setNamedObjectFailure(NamedObjectFailure failure);
 
 // The name under which the system knows a named object: the namespace
 // prefix, if any, followed by the name.

@@ -3,12 +3,14 @@
 //
 //   clser_term --list
 //   clser_term <index> [--rate <bit/s>] [--timeout <ms>] [command ...]
+//   clser_term --help
 //
 // With commands on the command line each is sent in turn (ended with "\r")
 // and the camera's answer printed; without, lines typed on the standard
 // input are sent until its end or a line "quit".
 #include "clserqx3.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,8 +54,12 @@ int list() {
   return 0;
 }
 
+constexpr long kDefaultRate = 9600;  // the rate of a newly opened port
+constexpr unsigned long kDefaultTimeoutMs = 500;
+constexpr unsigned long kMaxIndex = 7;
+
 // Sends one command and prints what comes back until a line end or a quiet
-// time-out.
+// time-out. False when the command could not be sent or got no answer.
 bool exchange(hSerRef port, const std::string& command, CLUINT32 timeoutMs) {
   std::string text = command + "\r";
   CLUINT32 size = static_cast<CLUINT32>(text.size());
@@ -71,40 +77,86 @@ bool exchange(hSerRef port, const std::string& command, CLUINT32 timeoutMs) {
     answer.push_back(byte);
   }
   while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
-  if (answer.empty()) {
-    std::printf("(no answer)\n");
-  } else {
-    std::printf("%s\n", answer.c_str());
-  }
+  const bool answered = !answer.empty();
+  std::printf("%s\n", answered ? answer.c_str() : "(no answer)");
   std::fflush(stdout);
-  return true;
+  return answered;
 }
 
-int usage() {
-  std::fprintf(stderr,
+void printUsage(std::FILE* out) {
+  std::fprintf(out,
                "usage: clser_term --list\n"
-               "       clser_term <index> [--rate <bit/s>] [--timeout <ms>] [command ...]\n");
+               "       clser_term <index> [--rate <bit/s>] [--timeout <ms>] [command ...]\n"
+               "       clser_term --help\n"
+               "\n"
+               "Opens serial port <index> (0 to %lu: 2 x board + camera port, 0 = A, 1 = B)\n"
+               "and sends each command with \"\\r\", printing the camera's answer line.\n"
+               "Without commands, lines typed on standard input are sent until \"quit\".\n"
+               "\n"
+               "  --list           the serial ports of the boards present\n"
+               "  --rate <bit/s>   9600, 19200, 38400, 57600 or 115200 (default %ld)\n"
+               "  --timeout <ms>   how long to wait for each byte of an answer (default %lu)\n"
+               "\n"
+               "Exit status: 0 when every command was answered, 1 when the port cannot be\n"
+               "opened or a command got no answer, 2 for a wrong command line.\n",
+               kMaxIndex, kDefaultRate, kDefaultTimeoutMs);
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "clser_term: %s\n", message.c_str());
+  printUsage(stderr);
   return 2;
+}
+
+// A whole decimal number without sign; false for anything else.
+bool parseNumber(const char* text, unsigned long max, unsigned long& value) {
+  if (text == nullptr || *text < '0' || *text > '9') return false;
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtoul(text, &end, 10);
+  return errno == 0 && *end == '\0' && value <= max;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
+  if (argc < 2) return usageError("no port index given");
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      printUsage(stdout);
+      return 0;
+    }
+  }
   if (std::strcmp(argv[1], "--list") == 0) return list();
-  char* end = nullptr;
-  const unsigned long index = std::strtoul(argv[1], &end, 10);
-  if (*end != '\0') return usage();
+  unsigned long index = 0;
+  if (!parseNumber(argv[1], kMaxIndex, index))
+    return usageError(std::string("port index \"") + argv[1] + "\" is not a number from 0 to " +
+                      std::to_string(kMaxIndex));
   long rate = 0;
-  CLUINT32 timeoutMs = 500;
+  unsigned long timeoutMs = kDefaultTimeoutMs;
   std::vector<std::string> commands;
   for (int i = 2; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--rate") == 0 && i + 1 < argc) {
-      rate = std::strtol(argv[++i], nullptr, 10);
-    } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
-      timeoutMs = static_cast<CLUINT32>(std::strtoul(argv[++i], nullptr, 10));
+    const std::string option = argv[i];
+    if (option == "--rate" || option == "--timeout") {
+      if (i + 1 >= argc) return usageError(option + " needs a value");
+      const char* value = argv[++i];
+      unsigned long number = 0;
+      if (option == "--rate") {
+        if (!parseNumber(value, 1000000000ul, number) || rateBit(static_cast<long>(number)) == 0 ||
+            rateBit(static_cast<long>(number)) > CL_BAUDRATE_115200)
+          return usageError("--rate \"" + std::string(value) +
+                            "\" is not one of 9600, 19200, 38400, 57600, 115200");
+        rate = static_cast<long>(number);
+      } else {
+        if (!parseNumber(value, 0xFFFFFFFFul, number))
+          return usageError("--timeout \"" + std::string(value) +
+                            "\" is not a number of milliseconds");
+        timeoutMs = number;
+      }
+    } else if (option.rfind("--", 0) == 0) {
+      return usageError("unknown option " + option);
     } else {
-      commands.push_back(argv[i]);
+      commands.push_back(option);
     }
   }
 
@@ -122,9 +174,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  const auto timeout = static_cast<CLUINT32>(timeoutMs);
   bool ok = true;
   if (!commands.empty()) {
-    for (const std::string& c : commands) ok = exchange(port, c, timeoutMs) && ok;
+    for (const std::string& c : commands) ok = exchange(port, c, timeout) && ok;
   } else {
     char line[512];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
@@ -132,7 +185,7 @@ int main(int argc, char** argv) {
       while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
         command.pop_back();
       if (command == "quit") break;
-      if (!command.empty()) ok = exchange(port, command, timeoutMs) && ok;
+      if (!command.empty()) ok = exchange(port, command, timeout) && ok;
     }
   }
   clSerialClose(port);

@@ -14,8 +14,10 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Starts `program` with `args`; the child inherits the environment.
-  bool start(const std::string& program, const std::vector<std::string>& args);
+  // Starts `program` with `args`; the child inherits the environment. With
+  // `errorsToo` its standard error comes through readLine() as well.
+  bool start(const std::string& program, const std::vector<std::string>& args,
+             bool errorsToo = false);
   bool writeLine(const std::string& line);
   // The next line of the child's output without its line end; empty at the
   // end of the output.

@@ -27,7 +27,8 @@ void makeExecutable(const std::string& path) {
   chmod(path.c_str(), 0755);
 }
 
-bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args) {
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         bool errorsToo) {
   // A child that died must fail the write, not end the test program.
   signal(SIGPIPE, SIG_IGN);
   int toChild[2];
@@ -39,6 +40,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
   if (pid == 0) {
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
+    if (errorsToo) dup2(fromChild[1], 2);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -19,7 +19,8 @@ std::string programFile(const std::string& base) {
 
 void makeExecutable(const std::string&) {}
 
-bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args) {
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         bool errorsToo) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE childIn = nullptr, parentIn = nullptr, parentOut = nullptr, childOut = nullptr;
   if (!CreatePipe(&childIn, &parentIn, &inherit, 0)) return false;
@@ -34,7 +35,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = childIn;
   startup.hStdOutput = childOut;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = errorsToo ? childOut : GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info{};
   const BOOL ok = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                  nullptr, nullptr, &startup, &info);

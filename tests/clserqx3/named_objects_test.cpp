@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <thread>
 
 namespace qx::test {
@@ -95,6 +97,44 @@ TEST_F(NamedObjects, MutexIsRecursiveForItsOwnerAndExclusiveForOthers) {
   intruder.join();
   EXPECT_TRUE(acquired);
   closeNamedMutex(mine);
+}
+
+// A thread that gives the mutex back and asks again at once waits behind
+// the thread that was waiting already.
+TEST_F(NamedObjects, MutexGoesToTheWaiterBeforeItsHolderTakesItAgain) {
+  auto mine = openNamedMutex("mutex");
+  ASSERT_NE(mine, nullptr);
+  std::mutex orderLock;
+  std::string order;
+  auto note = [&](char who) {
+    std::lock_guard<std::mutex> guard(orderLock);
+    order.push_back(who);
+  };
+  constexpr int kRounds = 10;
+  ASSERT_TRUE(lockNamedMutex(mine));
+  std::thread waiter([&] {
+    auto theirs = openNamedMutex("mutex");
+    for (int i = 0; i < kRounds; ++i) {
+      lockNamedMutex(theirs);
+      note('W');
+      unlockNamedMutex(theirs);
+      // Lets the holder ask first, then waits again well before it gives
+      // the mutex back.
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    closeNamedMutex(theirs);
+  });
+  for (int i = 0; i < kRounds; ++i) {
+    // Long enough for the waiter to be waiting.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    unlockNamedMutex(mine);
+    ASSERT_TRUE(lockNamedMutex(mine));
+    note('H');
+  }
+  unlockNamedMutex(mine);
+  waiter.join();
+  closeNamedMutex(mine);
+  EXPECT_EQ(order, "WHWHWHWHWHWHWHWHWHWH");
 }
 
 TEST_F(NamedObjects, NamespaceKeepsRunsApart) {

@@ -147,6 +147,40 @@ TEST_F(Open, NullReferenceIsRefusedEverywhere) {
   EXPECT_TRUE(journal().empty());
 }
 
+TEST_F(Open, ClosedReferenceIsRefusedEverywhereAndClosesOnlyOnce) {
+  hSerRef port = open(0);
+  hSerRef other = open(1);
+  clSerialClose(port);
+  clearJournal();
+  char buffer[8] = {'I', 'D', '?', '\r'};
+  CLUINT32 size = 4;
+  EXPECT_EQ(clSerialWrite(port, buffer, &size, 10), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(clSerialRead(port, buffer, &size, 10), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(clSetParity(port, 1), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(clFlushPort(port), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(clSetBaudRate(port, CL_BAUDRATE_9600), CL_ERR_INVALID_REFERENCE);
+  CLUINT32 count = 77;
+  EXPECT_EQ(clGetNumBytesAvail(port, &count), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(count, 0u);
+  clSerialClose(port);  // closed twice
+  EXPECT_TRUE(journal().empty()) << "a closed reference touches nothing";
+
+  // Neither the second close nor a newer opening makes the old reference
+  // name a port again.
+  hSerRef newer = open(0);
+  EXPECT_NE(newer, port);
+  clSerialClose(port);
+  EXPECT_EQ(clFlushPort(port), CL_ERR_INVALID_REFERENCE);
+  EXPECT_EQ(roundTrip(newer, "ID?"), "SIMCAM 0A");
+  EXPECT_EQ(roundTrip(other, "ID?"), "SIMCAM 0B");
+  clSerialClose(newer);
+  clSerialClose(other);
+  // A value that never was a reference.
+  EXPECT_EQ(clFlushPort(reinterpret_cast<hSerRef>(&count)), CL_ERR_INVALID_REFERENCE);
+}
+
 TEST_F(Open, SecondOpeningOfOnePortIsIndependent) {
   hSerRef first = open(0);
   hSerRef second = open(0);

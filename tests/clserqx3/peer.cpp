@@ -4,6 +4,8 @@
 //   "rt <command>"  one round trip; prints "answer <text>"
 //   "read <ms>"     prints "reading", then reads with that time-out and
 //                   prints "read <status> <bytes>"
+//   "reads <n> <ms>" reads n times with that time-out, one read after the
+//                   other, then prints "reads done"
 //   "quit"          closes the port and ends
 // "cycle <index> <ms>" opens the port, sends the camera one command and
 // closes the port again, over and over for that long; then prints
@@ -48,6 +50,15 @@ int serve(unsigned index, unsigned rateBit) {
       const int r =
           clSerialRead(port, buffer, &size, static_cast<CLUINT32>(std::atoi(command.c_str() + 5)));
       say("read " + std::to_string(r) + " " + std::to_string(size));
+    } else if (command.rfind("reads ", 0) == 0) {
+      int count = 0, timeout = 0;
+      std::sscanf(command.c_str() + 6, "%d %d", &count, &timeout);
+      for (int i = 0; i < count; ++i) {
+        char buffer[64];
+        CLUINT32 size = sizeof buffer;
+        clSerialRead(port, buffer, &size, static_cast<CLUINT32>(timeout));
+      }
+      say("reads done");
     } else if (command == "quit") {
       break;
     }
