@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -15,6 +14,7 @@
 
 #include "nimbrix.h"
 #include "nimbrix_test_util.h"
+#include "replaced_new.h"
 #include "testsupport.h"
 
 namespace {
@@ -24,15 +24,6 @@ std::atomic<bool> g_refusing{false};
 std::atomic<long> g_allowed{0};
 // Whether an allocation was refused since the count was last set.
 std::atomic<bool> g_refused{false};
-
-void* allocate(std::size_t n) noexcept {
-  if (g_refusing.load(std::memory_order_relaxed) &&
-      g_allowed.fetch_sub(1, std::memory_order_relaxed) <= 0) {
-    g_refused.store(true);
-    return nullptr;
-  }
-  return std::malloc(n == 0 ? 1 : n);
-}
 
 // Lets `allowed` allocations through and refuses the rest, until the end of
 // the scope.
@@ -47,37 +38,12 @@ struct Refusal {
 
 }  // namespace
 
-// Our operator new takes its memory from malloc, so free is the matching
-// release; the compiler cannot see that pairing.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
+bool qx::test::refuseAllocation(std::size_t) noexcept {
+  if (!g_refusing.load(std::memory_order_relaxed) ||
+      g_allowed.fetch_sub(1, std::memory_order_relaxed) > 0)
+    return false;
+  g_refused.store(true);
+  return true;
 }
 
 using namespace nimbrix_test;
