@@ -12,6 +12,7 @@ namespace nimbrix {
 
 // Error codes of the AVI file interface (negative HRESULTs).
 constexpr std::int32_t kAviErrorBadParam = static_cast<std::int32_t>(0x80044066);
+constexpr std::int32_t kAviErrorMemory = static_cast<std::int32_t>(0x80044067);
 constexpr std::int32_t kAviErrorFileWrite = static_cast<std::int32_t>(0x8004406D);
 constexpr std::int32_t kAviErrorBadHandle = static_cast<std::int32_t>(0x80044072);
 

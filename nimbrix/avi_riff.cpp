@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "avi_output.h"
+#include "exported.h"
 #include "le_bytes.h"
 #include "platform/wide_name.h"
 
@@ -103,19 +104,9 @@ class RiffOutput final : public AviOutput {
 
   bool close() override {
     if (f_ == nullptr) return !failed_;
-    // The sizes and headers go out first: they take no new space, so that
-    // when the index cannot be written (a full disk) the file still holds
-    // every frame in a complete RIFF list that readers can walk.
-    describeFrames(false);
-    if (superIndex_.empty()) {
-      writeIdx1();
-    } else {
-      writeStandardIndex();
-      endMovi();
-    }
-    endRiff();
-    if (!superIndex_.empty()) writeOpenDmlHeaders();
-    patchHeaders(true);
+    // A file whose index finds no memory is closed all the same, as failed
+    // (the frames stay readable, as on a full disk).
+    if (!qx::platform::guarded([this] { return complete(), true; }, false)) failed_ = true;
     if (std::fclose(f_) != 0) failed_ = true;
     f_ = nullptr;
     return !failed_;
@@ -197,6 +188,22 @@ class RiffOutput final : public AviOutput {
     patchHeaders(hasIndex);
     if (std::fflush(f_) != 0) failed_ = true;
     failed_ = failed_ || failedBefore_;
+  }
+
+  void complete() {
+    // The sizes and headers go out first: they take no new space, so that
+    // when the index cannot be written (a full disk) the file still holds
+    // every frame in a complete RIFF list that readers can walk.
+    describeFrames(false);
+    if (superIndex_.empty()) {
+      writeIdx1();
+    } else {
+      writeStandardIndex();
+      endMovi();
+    }
+    endRiff();
+    if (!superIndex_.empty()) writeOpenDmlHeaders();
+    patchHeaders(true);
   }
 
   void writeStandardIndex() {
@@ -289,7 +296,10 @@ class RiffOutput final : public AviOutput {
 std::unique_ptr<AviOutput> open(std::FILE* f, const AviStreamSetup& setup,
                                 const unsigned char* format, std::size_t formatLength) {
   if (f == nullptr) return nullptr;
+  // The stream is the output's once it exists; until then, ours to close.
+  Stream owner(f);
   auto out = std::make_unique<RiffOutput>(f, setup, format, formatLength);
+  owner.release();
   if (!out->start()) return nullptr;
   return out;
 }

@@ -1,10 +1,11 @@
-// The BMP layouts the library writes and the decoding of BMP files read into
-// memory.
+// The BMP layouts the library writes and the reading of BMP files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#include "bmp_image.h"
 
 namespace nimbrix {
 
@@ -53,17 +54,11 @@ BmpGeometry bmpGeometry(const unsigned char* head, std::size_t headLength,
 bool applyPalette(unsigned char* pixels, std::size_t count, const unsigned char* palette,
                   std::size_t entries);
 
-// A picture decoded in place inside a file image.
-struct BmpPicture {
-  unsigned char* pixels = nullptr;  // null when the file is refused
-  int width = 0;
-  int height = 0;
-  int bits = 0;
-};
-// Decodes the `length` bytes of a whole file, in place, into rows top to
-// bottom without padding (grey levels for 8-bit files, blue-green-red for
-// 24-bit files). Refused files give a null pixel pointer; nothing outside the
-// block is touched either way.
-BmpPicture decodeBmp(unsigned char* file, std::size_t length);
+// Reads a BMP file into `image`: one block (`fileBuffer`) of the file's
+// bytes up to the picture, then the rows top to bottom without padding (grey
+// levels for 8-bit files, blue-green-red for 24-bit files). Refused or
+// unreadable files leave the pixel pointer null. The library's reader and
+// the fuzz target both come here.
+void readBmpFile(const char* name, BmpImage& image);
 
 }  // namespace nimbrix

@@ -1,8 +1,11 @@
-#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "bmp_format.h"
+#include "exported.h"
 #include "le_bytes.h"
+#include "platform/file_pieces.h"
 
 namespace nimbrix {
 
@@ -84,26 +87,52 @@ bool applyPalette(unsigned char* pixels, std::size_t count, const unsigned char*
   return true;
 }
 
-BmpPicture decodeBmp(unsigned char* file, std::size_t length) {
-  BmpPicture out;
-  const BmpGeometry g = bmpGeometry(file, length, length);
-  if (!g.valid) return out;
-  unsigned char* const data = file + g.dataAt;
-  const std::size_t row = g.rowBytes;
+void readBmpFile(const char* name, BmpImage& image) {
+  if (name == nullptr) return;
+  const Stream f(std::fopen(name, "rb"));
+  if (!f) return;
+  // 64-bit lengths on every system; the block holds only the headers and
+  // the picture, whatever follows them in the file.
+  const std::int64_t end = qx::platform::streamLength(f.get());
+  const std::uint64_t length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+  const std::size_t fixed = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+  unsigned char head[kBmpFileHeaderSize + kBmpInfoHeaderSize];
+  if (length < fixed || std::fread(head, 1, fixed, f.get()) != fixed) return;
+  const BmpGeometry g = bmpGeometry(head, fixed, length);
+  if (!g.valid) return;
   const std::size_t rows = static_cast<std::size_t>(g.height);
-  // Close up the padding (moving rows towards the start never overwrites a
-  // row not yet moved), then turn the row order top to bottom.
-  if (g.stride != row)
-    for (std::size_t r = 1; r < rows; ++r) std::memmove(data + r * row, data + r * g.stride, row);
-  if (g.bottomUp)
-    for (std::size_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom)
-      std::swap_ranges(data + top * row, data + top * row + row, data + bottom * row);
-  if (g.bits == 8 && !applyPalette(data, row * rows, file + g.paletteAt, g.entries)) return out;
-  out.pixels = data;
-  out.width = g.width;
-  out.height = g.height;
-  out.bits = g.bits;
-  return out;
+  // The file's bytes up to the picture as they are, the rows straight into
+  // their places top to bottom without padding.
+  Block<unsigned char> block(
+      static_cast<unsigned char*>(std::malloc(g.dataAt + rows * g.rowBytes)));
+  const std::size_t rest = g.dataAt - fixed;
+  if (!block) return;
+  std::memcpy(block.get(), head, fixed);
+  if (std::fread(block.get() + fixed, 1, rest, f.get()) != rest) {
+    image.fileBuffer = block.release();
+    return;
+  }
+  unsigned char* const data = block.get() + g.dataAt;
+  const std::size_t pad = g.stride - g.rowBytes;
+  unsigned char skip[4];
+  std::vector<qx::platform::FilePiece> pieces;
+  pieces.reserve(rows * 2);
+  for (std::size_t k = 0; k < rows; ++k) {
+    const std::size_t to = g.bottomUp ? rows - 1 - k : k;
+    pieces.push_back({data + to * g.rowBytes, g.rowBytes});
+    if (pad != 0 && k + 1 < rows) pieces.push_back({skip, pad});
+  }
+  const std::int64_t expected = static_cast<std::int64_t>(rows * g.rowBytes + (rows - 1) * pad);
+  const bool ok =
+      qx::platform::readPiecesAt(f.get(), g.dataAt, pieces.data(), pieces.size()) == expected &&
+      (g.bits != 8 || applyPalette(data, rows * g.rowBytes, block.get() + g.paletteAt, g.entries));
+  if (ok) {
+    image.pixels = data;
+    image.width = g.width;
+    image.height = g.height;
+    image.bitsPerPixel = g.bits;
+  }
+  image.fileBuffer = block.release();
 }
 
 }  // namespace nimbrix

@@ -1,95 +1,68 @@
 #include "sequence_file.h"
 
-#include <climits>
 #include <cstring>
 #include <new>
 
-#include "le_bytes.h"
-
-namespace {
-
-constexpr std::size_t kWidthAt = 12;
-constexpr std::size_t kHeightAt = 16;
-constexpr std::size_t kBitsAt = 20;
-constexpr std::size_t kCountAt = 32;
-constexpr std::size_t kFirstAt = 36;
-
-}  // namespace
-
-std::int64_t SequenceFile::pictureSize(int width, int height, int bitsPerPixel) {
-  if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return -1;
-  // A record's length field is 32-bit and reads report the picture size as
-  // an int: larger pictures cannot be recorded.
-  const std::int64_t limit = INT_MAX - static_cast<std::int64_t>(kRecordHeaderSize);
-  const std::int64_t bytesPerPixel = (static_cast<std::int64_t>(bitsPerPixel) + 7) / 8;
-  const std::int64_t row = bytesPerPixel * width;  // below 2^29 x 2^31
-  if (row > limit || row * height > limit) return -1;
-  return row * height;
-}
+namespace seqfile = nimbrix::seqfile;
 
 std::unique_ptr<SequenceFile> SequenceFile::create(const char* name, int width, int height,
                                                    int bitsPerPixel, Engine engine) {
-  const std::int64_t size = pictureSize(width, height, bitsPerPixel);
+  const std::int64_t size = seqfile::pictureSize(width, height, bitsPerPixel);
   if (name == nullptr || size < 0) return nullptr;
   std::unique_ptr<SequenceFile> s(new (std::nothrow) SequenceFile);
   if (!s) return nullptr;
-  s->pictureBytes = size;
-  nimbrix::putLe32(s->header + 0, 1);
-  nimbrix::putLe32(s->header + 4, kHeaderSize);
-  nimbrix::putLe32(s->header + 8, 1);
-  nimbrix::putLe32(s->header + kWidthAt, static_cast<std::uint32_t>(width));
-  nimbrix::putLe32(s->header + kHeightAt, static_cast<std::uint32_t>(height));
-  nimbrix::putLe32(s->header + kBitsAt, static_cast<std::uint32_t>(bitsPerPixel));
-  nimbrix::putLe32(s->header + 28, 1);
+  s->pictureBytes_ = size;
+  s->header_.width = width;
+  s->header_.height = height;
+  s->header_.bitsPerPixel = bitsPerPixel;
 
-  s->file = qx::platform::AsyncFile::open(name, qx::platform::AsyncFile::Access::CreateWriteThrough,
-                                          kBufferCount, engine);
-  if (!s->file) return nullptr;
-  s->buffers.reset(new (std::nothrow) std::unique_ptr<unsigned char[]>[kBufferCount]);
-  if (!s->buffers) return nullptr;
-  for (int b = 0; b < kBufferCount; ++b) {
-    s->buffers[b].reset(new (std::nothrow) unsigned char[kBufferSize]);
-    if (!s->buffers[b]) return nullptr;
+  s->file_ = qx::platform::AsyncFile::open(
+      name, qx::platform::AsyncFile::Access::CreateWriteThrough, kBufferCount, engine);
+  if (!s->file_) return nullptr;
+  for (auto& buffer : s->buffers_) {
+    buffer.reset(new (std::nothrow) unsigned char[kBufferSize]);
+    if (!buffer) return nullptr;
     // Filler that reaches the disk carries no stale memory.
-    std::memset(s->buffers[b].get(), 0, kBufferSize);
+    std::memset(buffer.get(), 0, kBufferSize);
   }
-  s->mode = kWriting;
-  s->append(s->header, kHeaderSize);
+  s->writing_ = true;
+  // The count and first number are not known yet: close writes the header
+  // again.
+  unsigned char header[seqfile::kHeaderSize];
+  seqfile::encodeHeader(s->header_, header);
+  s->append(header, sizeof header);
   return s;
 }
 
 int SequenceFile::writePicture(int pictureNumber, const void* pixels) {
-  if (mode != kWriting || pixels == nullptr || pictureCount == INT32_MAX) return -1;
+  if (!writing_ || pixels == nullptr || pictureCount_ == INT32_MAX) return -1;
   // A transfer that has failed in the meantime is reported by this call,
   // not only when its buffer comes round again: the caller learns of a full
   // disk at once and keeps the pictures it has not handed over yet.
   collectEnded();
-  if (failed) return -1;
-  unsigned char record[kRecordHeaderSize] = {};
-  nimbrix::putLe32(record + 0, 2);
-  nimbrix::putLe32(record + 4, static_cast<std::uint32_t>(kRecordHeaderSize + pictureBytes));
-  nimbrix::putLe32(record + 8, static_cast<std::uint32_t>(pictureNumber));
-  nimbrix::putLe32(record + 12, static_cast<std::uint32_t>(pictureCount));
-  ++pictureCount;
-  lastPictureNumber = pictureNumber;
-  append(record, kRecordHeaderSize);
-  append(static_cast<const unsigned char*>(pixels), static_cast<std::size_t>(pictureBytes));
+  if (failed_) return -1;
+  unsigned char record[seqfile::kRecordHeaderSize];
+  seqfile::encodeRecordHeader(pictureNumber, pictureCount_, pictureBytes_, record);
+  ++pictureCount_;
+  lastPictureNumber_ = pictureNumber;
+  append(record, sizeof record);
+  append(static_cast<const unsigned char*>(pixels), static_cast<std::size_t>(pictureBytes_));
   collectEnded();
-  return failed ? -1 : 0;
+  return failed_ ? -1 : 0;
 }
 
 // Buffers fill in ring order and each full buffer's write goes out at once,
 // so the k-th write is always of buffer k mod 4, in transfer slot k mod 4.
 void SequenceFile::append(const unsigned char* bytes, std::size_t n) {
   while (n > 0) {
-    const std::size_t position = static_cast<std::size_t>(bytesAccepted % bufferSize);
-    const std::size_t room = bufferSize - position;
-    const int buffer = static_cast<int>((bytesAccepted / bufferSize) % bufferCount);
+    const std::size_t position = static_cast<std::size_t>(bytesAccepted_ % kBufferSize);
+    const std::size_t room = kBufferSize - position;
+    const int buffer = static_cast<int>((bytesAccepted_ / kBufferSize) % kBufferCount);
     // The buffer's previous write must end before it is filled again.
-    if (file->busy(buffer)) collect(buffer, bufferSize);
+    if (file_->busy(buffer)) collect(buffer, kBufferSize);
     const std::size_t take = n < room ? n : room;
-    std::memcpy(buffers[buffer].get() + position, bytes, take);
-    bytesAccepted += take;
+    std::memcpy(buffers_[buffer].get() + position, bytes, take);
+    bytesAccepted_ += take;
     bytes += take;
     n -= take;
     if (take == room) startBufferWrite(buffer);
@@ -97,112 +70,102 @@ void SequenceFile::append(const unsigned char* bytes, std::size_t n) {
 }
 
 void SequenceFile::startBufferWrite(int buffer) {
-  if (file->busy(buffer)) collect(buffer, bufferSize);
-  slotOffset[buffer] = filePosition;
-  file->startWrite(buffer, buffers[buffer].get(), bufferSize, filePosition);
-  filePosition += bufferSize;
-  ++transfersStarted;
+  if (file_->busy(buffer)) collect(buffer, kBufferSize);
+  slotOffset_[buffer] = filePosition_;
+  file_->startWrite(buffer, buffers_[buffer].get(), kBufferSize, filePosition_);
+  filePosition_ += kBufferSize;
 }
 
 void SequenceFile::collect(int slot, std::size_t expected) {
-  if (file->wait(slot) != static_cast<std::int64_t>(expected)) {
-    failed = true;
-    if (slotOffset[slot] < failedAt) failedAt = slotOffset[slot];
+  if (file_->wait(slot) != static_cast<std::int64_t>(expected)) {
+    failed_ = true;
+    if (slotOffset_[slot] < failedAt_) failedAt_ = slotOffset_[slot];
   }
 }
 
 void SequenceFile::collectEnded() {
-  for (int b = 0; b < bufferCount; ++b)
-    if (file->ended(b)) collect(b, bufferSize);
+  for (int b = 0; b < kBufferCount; ++b)
+    if (file_->ended(b)) collect(b, kBufferSize);
 }
 
 int SequenceFile::close() {
-  if (!file) return -1;
-  if (mode == kWriting) {
+  if (!file_) return -1;
+  if (writing_) {
     // The buffer in use goes out whole, even with no new bytes: this keeps
     // every write a whole buffer and the file a multiple of the buffer size.
-    startBufferWrite(static_cast<int>((bytesAccepted / bufferSize) % bufferCount));
-    for (int b = 0; b < bufferCount; ++b)
-      if (file->busy(b)) collect(b, bufferSize);
+    startBufferWrite(static_cast<int>((bytesAccepted_ / kBufferSize) % kBufferCount));
+    for (int b = 0; b < kBufferCount; ++b)
+      if (file_->busy(b)) collect(b, kBufferSize);
     // The header counts the records that reached the file: those that end
     // before the first buffer whose write failed. The first picture number
     // stays that of the first record.
-    std::int64_t onDisk = pictureCount;
-    if (failedAt != UINT64_MAX) {
-      const std::uint64_t record = kRecordHeaderSize + static_cast<std::uint64_t>(pictureBytes);
-      const std::uint64_t whole = failedAt < kHeaderSize ? 0 : (failedAt - kHeaderSize) / record;
+    std::int64_t onDisk = pictureCount_;
+    if (failedAt_ != UINT64_MAX) {
+      const std::uint64_t whole =
+          seqfile::recordsBefore(failedAt_, static_cast<std::uint64_t>(pictureBytes_));
       if (whole < static_cast<std::uint64_t>(onDisk)) onDisk = static_cast<std::int64_t>(whole);
     }
-    nimbrix::putLe32(header + kCountAt, static_cast<std::uint32_t>(onDisk));
-    nimbrix::putLe32(header + kFirstAt,
-                     static_cast<std::uint32_t>(lastPictureNumber - pictureCount + 1));
-    slotOffset[0] = 0;
-    file->startWrite(0, header, kHeaderSize, 0);
-    collect(0, kHeaderSize);
+    header_.pictureCount = static_cast<std::int32_t>(onDisk);
+    header_.firstPictureNumber = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        static_cast<std::int64_t>(lastPictureNumber_) - pictureCount_ + 1));
+    unsigned char header[seqfile::kHeaderSize];
+    seqfile::encodeHeader(header_, header);
+    slotOffset_[0] = 0;
+    file_->startWrite(0, header, sizeof header, 0);
+    collect(0, sizeof header);
   }
-  if (!file->close()) failed = true;
-  file.reset();
-  return failed ? -1 : 0;
+  if (!file_->close()) failed_ = true;
+  file_.reset();
+  return failed_ ? -1 : 0;
 }
 
 std::unique_ptr<SequenceFile> SequenceFile::open(const char* name, Engine engine) {
   if (name == nullptr) return nullptr;
   std::unique_ptr<SequenceFile> s(new (std::nothrow) SequenceFile);
   if (!s) return nullptr;
-  s->file =
+  s->file_ =
       qx::platform::AsyncFile::open(name, qx::platform::AsyncFile::Access::ReadExisting, 1, engine);
-  if (!s->file) return nullptr;
-  if (s->readAt(0, s->header, kHeaderSize) != static_cast<std::int64_t>(kHeaderSize))
+  if (!s->file_) return nullptr;
+  unsigned char header[seqfile::kHeaderSize];
+  if (s->readAt(0, header, sizeof header) != static_cast<std::int64_t>(sizeof header))
     return nullptr;
-  s->pictureBytes = pictureSize(s->width(), s->height(), s->bitsPerPixel());
-  if (s->pictureBytes < 0 || nimbrix::getLe32s(s->header + kCountAt) < 0) return nullptr;
+  s->header_ = seqfile::decodeHeader(header);
+  s->pictureBytes_ = seqfile::pictureSize(s->width(), s->height(), s->bitsPerPixel());
+  if (s->pictureBytes_ < 0 || s->header_.pictureCount < 0) return nullptr;
   return s;
 }
 
 std::int64_t SequenceFile::readAt(std::uint64_t offset, void* destination, std::size_t n) {
-  file->startRead(0, destination, n, offset);
-  const std::int64_t got = file->wait(0);
-  filePosition = offset + n;
+  file_->startRead(0, destination, n, offset);
+  const std::int64_t got = file_->wait(0);
+  filePosition_ = offset + n;
   return got;
 }
 
 int SequenceFile::readPicture(int index, void* destination) {
-  if (mode == kWriting || !file || destination == nullptr || index < 0 ||
-      index >= nimbrix::getLe32s(header + kCountAt))
+  if (writing_ || !file_ || destination == nullptr || index < 0 || index >= header_.pictureCount)
     return -1;
-  const std::uint64_t at =
-      kHeaderSize + static_cast<std::uint64_t>(index) *
-                        (kRecordHeaderSize + static_cast<std::uint64_t>(pictureBytes));
-  unsigned char record[kRecordHeaderSize];
-  if (readAt(at, record, kRecordHeaderSize) != static_cast<std::int64_t>(kRecordHeaderSize))
-    return -1;
-  const std::size_t n = static_cast<std::size_t>(pictureBytes);
-  return readAt(at + kRecordHeaderSize, destination, n) == static_cast<std::int64_t>(n) ? 0 : -1;
+  const std::uint64_t at = seqfile::recordOffset(static_cast<std::uint64_t>(index),
+                                                 static_cast<std::uint64_t>(pictureBytes_));
+  unsigned char record[seqfile::kRecordHeaderSize];
+  if (readAt(at, record, sizeof record) != static_cast<std::int64_t>(sizeof record)) return -1;
+  const std::size_t n = static_cast<std::size_t>(pictureBytes_);
+  return readAt(at + sizeof record, destination, n) == static_cast<std::int64_t>(n) ? 0 : -1;
 }
 
 int SequenceFile::readNextPicture(int* pictureNumber, void* destination) {
-  if (mode == kWriting || !file || destination == nullptr) return -1;
-  unsigned char record[kRecordHeaderSize];
-  const std::int64_t head = readAt(filePosition, record, kRecordHeaderSize);
+  if (writing_ || !file_ || destination == nullptr) return -1;
+  unsigned char record[seqfile::kRecordHeaderSize];
+  const std::int64_t head = readAt(filePosition_, record, sizeof record);
   if (head < 0) return -1;
-  if (head == static_cast<std::int64_t>(kRecordHeaderSize) && pictureNumber != nullptr)
-    *pictureNumber = nimbrix::getLe32s(record + 8);
+  if (head == static_cast<std::int64_t>(sizeof record) && pictureNumber != nullptr)
+    *pictureNumber = seqfile::decodeRecordHeader(record).pictureNumber;
   const std::int64_t got =
-      readAt(filePosition, destination, static_cast<std::size_t>(pictureBytes));
+      readAt(filePosition_, destination, static_cast<std::size_t>(pictureBytes_));
   return static_cast<int>(got);
 }
 
 void SequenceFile::info(int* count, int* first) const {
-  if (count != nullptr) *count = nimbrix::getLe32s(header + kCountAt);
-  if (first != nullptr) *first = nimbrix::getLe32s(header + kFirstAt);
-}
-
-int SequenceFile::width() const {
-  return nimbrix::getLe32s(header + kWidthAt);
-}
-int SequenceFile::height() const {
-  return nimbrix::getLe32s(header + kHeightAt);
-}
-int SequenceFile::bitsPerPixel() const {
-  return nimbrix::getLe32s(header + kBitsAt);
+  if (count != nullptr) *count = header_.pictureCount;
+  if (first != nullptr) *first = header_.firstPictureNumber;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "exported.h"
 #include "nimbrix.h"
 #include "tiff_file.h"
 
@@ -45,31 +46,41 @@ extern "C" {
 
 NIMBRIX_API int IoWriteTiff(const char* fileName, void* pixels, int width, int height,
                             int bitsPerSample, int samplesPerPixel) {
-  return writeTiffFile([&] { return fileName ? TIFFOpen(fileName, "w") : nullptr; }, pixels, width,
-                       height, bitsPerSample, samplesPerPixel);
+  return nimbrix::exported(-1, [&] {
+    return writeTiffFile([&] { return fileName ? TIFFOpen(fileName, "w") : nullptr; }, pixels,
+                         width, height, bitsPerSample, samplesPerPixel);
+  });
 }
 
 NIMBRIX_API int IoWriteTiffW(const wchar_t* fileName, void* pixels, int width, int height,
                              int bitsPerSample, int samplesPerPixel) {
-  return writeTiffFile([&] { return nimbrix::openTiffWide(fileName, "w"); }, pixels, width, height,
-                       bitsPerSample, samplesPerPixel);
+  return nimbrix::exported(-1, [&] {
+    return writeTiffFile([&] { return nimbrix::openTiffWide(fileName, "w"); }, pixels, width,
+                         height, bitsPerSample, samplesPerPixel);
+  });
 }
 
 NIMBRIX_API int IoReadTiff(const char* fileName, void** pixels, int* width, int* height,
                            int* bitsPerSample, int* samplesPerPixel) {
-  return readTiffFile(fileName ? TIFFOpen(fileName, "r") : nullptr, pixels, width, height,
-                      bitsPerSample, samplesPerPixel);
+  return nimbrix::exported(0, [&] {
+    return readTiffFile(fileName ? TIFFOpen(fileName, "r") : nullptr, pixels, width, height,
+                        bitsPerSample, samplesPerPixel);
+  });
 }
 
 NIMBRIX_API int IoReadTiffW(const wchar_t* fileName, void** pixels, int* width, int* height,
                             int* bitsPerSample, int* samplesPerPixel) {
-  return readTiffFile(nimbrix::openTiffWide(fileName, "r"), pixels, width, height, bitsPerSample,
-                      samplesPerPixel);
+  return nimbrix::exported(0, [&] {
+    return readTiffFile(nimbrix::openTiffWide(fileName, "r"), pixels, width, height, bitsPerSample,
+                        samplesPerPixel);
+  });
 }
 
 NIMBRIX_API int IoFreeTiff(void* pixels) {
-  std::free(pixels);
-  return 0;
+  return nimbrix::exported(-1, [&] {
+    std::free(pixels);
+    return 0;
+  });
 }
 
 }  // extern "C"

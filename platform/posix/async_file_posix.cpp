@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <new>
 
 namespace qx::platform {
 namespace {
@@ -252,7 +253,10 @@ std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int 
     ::close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixAsyncFile>(fd, slots, engine == Engine::Best);
+  // Without memory for the record the descriptor (and its lock) goes at once.
+  auto* file = new (std::nothrow) PosixAsyncFile(fd, slots, engine == Engine::Best);
+  if (file == nullptr) ::close(fd);
+  return std::unique_ptr<AsyncFile>(file);
 }
 
 }  // namespace qx::platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 namespace qx::platform {
 namespace {
 
@@ -136,7 +138,10 @@ std::unique_ptr<AsyncFile> AsyncFile::open(const char* path, Access access, int 
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED | (create ? FILE_FLAG_WRITE_THROUGH : 0),
       nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32AsyncFile>(h, slots, engine == Engine::Best);
+  // Without memory for the record the handle goes at once.
+  auto* file = new (std::nothrow) Win32AsyncFile(h, slots, engine == Engine::Best);
+  if (file == nullptr) CloseHandle(h);
+  return std::unique_ptr<AsyncFile>(file);
 }
 
 }  // namespace qx::platform

@@ -113,6 +113,53 @@ TEST(Avi, StreamDescriptionFormatAndFrames) {
   }
 }
 
+// Every entry of the index names a chunk where it says: a reader that trusts
+// the index seeks straight to it. Offsets count from the "movi" of the frame
+// list (or, as some writers have it, from the file's start: taken when the
+// first entry only fits that way); each must land on the header of a "00db"
+// chunk of the entry's size that holds the frame in file order.
+TEST(Avi, EveryIndexEntryNamesItsChunk) {
+  TempDir dir;
+  for (const bool grey : {true, false}) {
+    const int w = 7, h = 5;
+    const std::size_t frame = static_cast<std::size_t>(w) * h * (grey ? 1 : 3);
+    AviWriter* avi = nullptr;
+    ASSERT_EQ(grey ? IoCreateAVIGray(&avi, "i.avi", w, h, 25.0)
+                   : IoCreateAVIColor(&avi, "i.avi", w, h, 25.0),
+              0);
+    // Frame sizes that are not a multiple of 4 (odd for grey: padded chunks).
+    std::vector<std::string> written;
+    for (int i = 0; i < 6; ++i) {
+      const auto px = pattern(frame, i + 40);
+      ASSERT_EQ(IoWriteAVIPicture(avi, i, const_cast<unsigned char*>(px.data())), 0);
+      written.push_back(bytes(px));
+    }
+    ASSERT_EQ(IoCloseAVI(avi), 0);
+
+    const std::string f = qx::test::readFile("i.avi");
+    const std::size_t movi = f.find("movi");
+    const std::size_t idx1 = f.rfind("idx1");
+    ASSERT_NE(movi, std::string::npos);
+    ASSERT_NE(idx1, std::string::npos);
+    const std::size_t entries = le32(f, idx1 + 4) / 16;
+    ASSERT_EQ(entries, written.size());
+    auto names = [&](std::size_t at, std::size_t i) {
+      return at + 8 + frame <= f.size() && f.compare(at, 4, "00db") == 0 &&
+             le32(f, at + 4) == le32(f, idx1 + 8 + 16 * i + 12);
+    };
+    const std::size_t base = names(le32(f, idx1 + 8 + 8), 0) ? 0 : movi;
+    for (std::size_t i = 0; i < entries; ++i) {
+      const std::size_t entry = idx1 + 8 + 16 * i;
+      ASSERT_EQ(f.substr(entry, 4), "00db") << i;
+      EXPECT_EQ(le32(f, entry + 12), frame) << i;
+      const std::size_t at = base + le32(f, entry + 8);
+      ASSERT_TRUE(names(at, i)) << "entry " << i << " (grey " << grey << ") names offset " << at
+                                << ", which holds no chunk of its size";
+      EXPECT_EQ(f.substr(at + 8, frame), written[i]) << i;
+    }
+  }
+}
+
 TEST(Avi, FailedCreatesLeaveAHandleThatClosesAndWritesNothing) {
   TempDir dir;
   std::vector<unsigned char> frame(64);

@@ -36,6 +36,9 @@ for spec in "16 8 8 25.0 5 pal8 25/1" "12 6 24 12.345 4 bgr24 617/50" "20 10 8 7
   got=$(probe out.avi)
   [ "$got" = "rawvideo,$w,$h,$fmt,$rate,$n" ] || fail "ffprobe says '$got' for $spec"
   decodeCheck out.avi "$w" "$h" "$bits" "$n"
+  # Readers that seek by the index must find every frame where it says.
+  idx=$("${EMU[@]}" "$sample" avi-index out.avi | tr -d '\r') || fail "index of $spec: $idx"
+  [ "$idx" = "index $n 0" ] || fail "index of $spec: $idx"
   echo "ok $spec"
 done
 
@@ -48,5 +51,7 @@ if [ ${#EMU[@]} -eq 0 ]; then
   got=$(probe big.avi)
   [ "$got" = "rawvideo,1024,1024,pal8,25/1,1100" ] || fail "ffprobe says '$got' for big.avi"
   decodeCheck big.avi 1024 1024 8 1100
-  echo "ok big ($size bytes)"
+  idx=$("$sample" avi-index big.avi) || fail "index of big.avi: $idx"
+  [ "${idx##* }" = 1100 ] || fail "index of big.avi: $idx"
+  echo "ok big ($size bytes, $idx)"
 fi

@@ -14,6 +14,11 @@
 //   avi-check <width> <height> <bits> <frames>
 //       reads decoded frames (blue-green-red, rows top to bottom) from
 //       standard input and checks each against what avi-write wrote
+//   avi-index <file.avi>
+//       checks that every index entry (the first list's idx1 and the
+//       standard indexes of a larger file) names a frame chunk of its size,
+//       as a reader that seeks by the index finds it; prints
+//       "index <idx1 entries> <standard index entries>"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +130,92 @@ int aviCheck(char** argv) {
   return i == frames ? 0 : 1;
 }
 
+// The bytes at a 64-bit offset; fewer at the end of the file.
+std::string readAt(std::FILE* f, std::uint64_t at, std::size_t n) {
+  std::string out(n, '\0');
+#if defined(_WIN32)
+  if (_fseeki64(f, static_cast<__int64>(at), SEEK_SET) != 0) return "";
+#else
+  if (fseeko(f, static_cast<off_t>(at), SEEK_SET) != 0) return "";
+#endif
+  out.resize(std::fread(&out[0], 1, n, f));
+  return out;
+}
+
+// Whether a "00db" chunk of `size` bytes starts at `at`.
+bool frameChunkAt(std::FILE* f, std::uint64_t at, std::uint32_t size) {
+  const std::string h = readAt(f, at, 8);
+  return h.size() == 8 && h.compare(0, 4, "00db") == 0 && nimbrix_test::le32(h, 4) == size;
+}
+
+int aviIndex(char** argv) {
+  using nimbrix_test::le16;
+  using nimbrix_test::le32;
+  std::FILE* f = std::fopen(argv[2], "rb");
+  if (f == nullptr) return 1;
+  int failures = 0;
+  auto fail = [&](const char* what, std::size_t i, std::uint64_t at) {
+    if (++failures <= 5)
+      std::printf("%s entry %zu names %llu: no frame chunk of its size\n", what, i,
+                  static_cast<unsigned long long>(at));
+  };
+  // The first list's chunks: the frame list and its idx1.
+  const std::string riff = readAt(f, 0, 12);
+  const std::uint64_t end = riff.size() == 12 ? 8 + static_cast<std::uint64_t>(le32(riff, 4)) : 0;
+  std::uint64_t movi = 0, idx1 = 0, at = 12;
+  while (at + 8 <= end) {
+    const std::string h = readAt(f, at, 12);
+    if (h.size() < 8) break;
+    if (h.compare(0, 4, "LIST") == 0 && h.size() == 12 && h.compare(8, 4, "movi") == 0)
+      movi = at + 8;
+    if (h.compare(0, 4, "idx1") == 0) idx1 = at;
+    const std::uint64_t size = le32(h, 4);
+    at += 8 + size + (size & 1);
+  }
+  std::size_t idx1Entries = 0, standardEntries = 0;
+  if (idx1 != 0 && movi != 0) {
+    idx1Entries = le32(readAt(f, idx1, 8), 4) / 16;
+    const std::string e = readAt(f, idx1 + 8, 16 * idx1Entries);
+    // Offsets count from the frame list's "movi" (or from the file's start,
+    // as some writers have it: taken when the first entry only fits so).
+    const std::uint64_t from =
+        e.size() >= 16 && frameChunkAt(f, le32(e, 8), le32(e, 12)) ? 0 : movi;
+    for (std::size_t i = 0; i < idx1Entries && e.size() == 16 * idx1Entries; ++i) {
+      const std::uint64_t chunk = from + le32(e, 16 * i + 8);
+      if (!frameChunkAt(f, chunk, le32(e, 16 * i + 12))) fail("idx1", i, chunk);
+    }
+  }
+  // A larger file's super index (in the stream header list) names standard
+  // indexes, whose entries give each frame's data: its header lies 8 bytes
+  // before.
+  const std::string head = readAt(f, 0, 65536);
+  const std::size_t indx = head.find("indx");
+  if (indx != std::string::npos && indx + 32 <= head.size() && le16(head, indx + 8) == 4) {
+    const std::size_t supers = le32(head, indx + 12);
+    for (std::size_t s = 0; s < supers && indx + 32 + 16 * s + 16 <= head.size(); ++s) {
+      const std::size_t ref = indx + 32 + 16 * s;
+      const std::uint64_t ix = le32(head, ref) | static_cast<std::uint64_t>(le32(head, ref + 4))
+                                                     << 32;
+      const std::string h = readAt(f, ix, 32);
+      if (h.size() != 32 || h.compare(0, 4, "ix00") != 0) {
+        fail("super index", s, ix);
+        continue;
+      }
+      const std::size_t n = le32(h, 12);
+      const std::uint64_t base = le32(h, 20) | static_cast<std::uint64_t>(le32(h, 24)) << 32;
+      const std::string e = readAt(f, ix + 32, 8 * n);
+      for (std::size_t i = 0; i < n && e.size() == 8 * n; ++i, ++standardEntries) {
+        const std::uint64_t data = base + le32(e, 8 * i);
+        if (!frameChunkAt(f, data - 8, le32(e, 8 * i + 4) & 0x7FFFFFFFu))
+          fail("standard index", standardEntries, data);
+      }
+    }
+  }
+  std::fclose(f);
+  std::printf("index %zu %zu\n", idx1Entries, standardEntries);
+  return failures == 0 && idx1Entries > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +226,7 @@ int main(int argc, char** argv) {
   if (mode == "tiff-read" && argc == 4) return tiffRead(argv);
   if (mode == "avi-write" && argc == 8) return aviWrite(argv);
   if (mode == "avi-check" && argc == 6) return aviCheck(argv);
+  if (mode == "avi-index" && argc == 3) return aviIndex(argv);
   std::fprintf(stderr, "usage: nimbrix_sample bmp-write|bmp-read ...\n");
   return 2;
 }
