@@ -14,13 +14,14 @@ import platform
 import re
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import time
 
 SRC, BUILD, WIN32 = sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else ""
 BIN = os.path.join(BUILD, "bin")
-WORK = os.path.join(BUILD, "bench")  # on the disk the recordings go to
+WORK = os.path.join(BUILD, "bench-run")  # on the disk the recordings go to
 SHM = "/dev/shm/quorlex-bench-%d" % os.getpid()  # tmpfs
 SIDE = 1024
 # The serial benchmark is built from bench/clserqx3 when that folder has it;
@@ -143,8 +144,9 @@ def cpu_seconds(pid):
         return None
 
 
-def grab_once(colour, display, rate, ports, prefix=()):
-    """One grab run. Returns a dict: ok (0 lost), mbs, cpu per GB while recording."""
+def grab_once(colour, display, rate, ports, profile=None):
+    """One grab run. Returns a dict: ok (0 lost), mbs, cpu per GB while recording.
+    With `profile` (a file name), perf samples the process while it records."""
     out_dir = os.path.join(WORK, "grab")
     shutil.rmtree(out_dir, ignore_errors=True)
     count = max(50, int(rate * GRAB_SECONDS))
@@ -153,14 +155,20 @@ def grab_once(colour, display, rate, ports, prefix=()):
             "--display" if display else "--no-display", "--output", out_dir]
     if ports == 2:
         argv += ["--port", "0,1"]
-    argv = list(prefix) + argv
-    commands.append(" ".join(shlex.quote(rel(a)) for a in argv))
+    if not profile:
+        commands.append(" ".join(shlex.quote(rel(a)) for a in argv))
     say(" ".join(argv))
     t0 = time.time()
     # Into files: the video export prints a line per frame, more than a pipe holds.
     out_file = open(os.path.join(WORK, "grab.out"), "w+")
     err_file = open(os.path.join(WORK, "grab.err"), "w+")
     # In the work folder: the grabber's trace, pictor.log, goes into the current one.
+    if profile:
+        # perf starts a new data file on SIGUSR2: the first holds the recording.
+        argv = ["perf", "record", "-F", "999", "-q", "--switch-output", "-o", profile,
+                "--"] + argv
+        commands.append(" ".join(shlex.quote(rel(a)) for a in argv) +
+                        "   (perf's first file: until the recording closed)")
     p = subprocess.Popen(argv, stdout=out_file, stderr=err_file, text=True, cwd=WORK)
     # The exports (video, TIFF, BMP) start once the recording is closed; the
     # CPU time until the video file appears is that of the recording.
@@ -170,6 +178,8 @@ def grab_once(colour, display, rate, ports, prefix=()):
         if cpu_recording is None and os.path.isdir(out_dir) and \
                 any(f.endswith(".avi") for f in os.listdir(out_dir)):
             cpu_recording = c
+            if profile:
+                p.send_signal(signal.SIGUSR2)
         elif c is not None:
             last = c
         time.sleep(0.02)
@@ -286,12 +296,16 @@ def grab_rows(fio_runs):
     notes = ["grab accepts at most %d pictures per second; each run records %.0f s of pictures "
              "(at least 50); exit status 3 means pictures were lost. MB/s is grab's own figure "
              "for the run at the highest rate kept without loss." % (GRAB_MAX_RATE, GRAB_SECONDS)]
-    profile = None
-    missed = [(r[0], b) for r, (_, _, b, t, _) in zip(rows, found) if "missed" in r[6] and t]
-    if missed and shutil.which("perf"):
-        what, best = missed[0]
-        profile = profile_grab(what, configs[what], best)
-    return rows, notes, cpu, profile
+    # A profile of the first row missed with the display off, and of the first
+    # with it on.
+    profiles = []
+    if shutil.which("perf"):
+        for display in (False, True):
+            missed = [(r[0], b) for r, (_, d, b, t, _) in zip(rows, found)
+                      if "missed" in r[6] and t and d == display]
+            if missed:
+                profiles.append(profile_grab(missed[0][0], configs[missed[0][0]], missed[0][1]))
+    return rows, notes, cpu, profiles
 
 
 def profile_grab(what, config, best):
@@ -299,16 +313,17 @@ def profile_grab(what, config, best):
     colour, display, ports = config
     rate = min(GRAB_MAX_RATE, int((best["rate"] if best else 100) * 1.25))
     data = os.path.join(WORK, "perf.data")
-    r = grab_once(colour, display, rate, ports,
-                  prefix=["perf", "record", "-F", "999", "-q", "-o", data, "--"])
-    rc, out = run(["perf", "report", "-i", data, "--stdio", "--no-children", "--percent-limit",
-                   "2", "--sort", "comm,dso,sym"])
-    if os.path.exists(data):
-        os.remove(data)
+    r = grab_once(colour, display, rate, ports, profile=data)
+    parts = sorted(f for f in os.listdir(WORK) if f.startswith("perf.data."))
+    out = ""
+    if parts:
+        rc, out = run(["perf", "report", "-i", os.path.join(WORK, parts[0]), "--stdio",
+                       "--no-children", "--percent-limit", "2", "--sort", "comm,dso,sym"])
+    for f in parts:
+        os.remove(os.path.join(WORK, f))
     lines = [l for l in out.split("\n") if l.strip() and not l.startswith("#")]
     title = "perf of `grab` for the row \"%s\" at %d/s (%s; samples of the grab process, " \
-        "its threads and its kernel work over the whole run, the exports after the recording " \
-        "included; not of the X server)" % (
+        "its threads and its kernel work while it recorded; not of the X server)" % (
             what, rate, "kept all" if r["ok"] else "%d lost" % r["lost"])
     return title, "\n".join(lines)
 
@@ -393,6 +408,9 @@ def nimbrix_seq_and_avi(folder, label, fio_rows):
     return rows
 
 
+display_profile = []
+
+
 def display_rows():
     rows = []
     if not os.environ.get("DISPLAY"):
@@ -418,6 +436,18 @@ def display_rows():
                      "%s / %s" % (num(ratio(o, bare), 2), num(ratio(o, s), 2)),
                      "≥ %.1f of the bare loop; ahead of SDL2" % goal,
                      "**missed**" if "**missed**" in v else "met", num(load, 1)])
+    if any("missed" in r[6] for r in rows) and shutil.which("perf"):
+        data = os.path.join(WORK, "perf.data")
+        run(["perf", "record", "-F", "999", "-q", "-o", data, "--",
+             os.path.join(BIN, "oculon_bench"), "2"])
+        rc, out = run(["perf", "report", "-i", data, "--stdio", "--no-children",
+                       "--percent-limit", "2", "--sort", "comm,dso,sym"])
+        if os.path.exists(data):
+            os.remove(data)
+        lines = [l for l in out.split("\n") if l.strip() and not l.startswith("#")]
+        display_profile.append(("perf of `oculon_bench 2` (both loops, grey and colour; samples "
+                                "of the benchmark process, not of the X server)",
+                                "\n".join(lines)))
     exe = os.path.join(WIN32, "bin", "oculon_bench.exe") if WIN32 else ""
     if exe and os.path.exists(exe):
         load = loadavg()
@@ -517,7 +547,7 @@ def main():
     avi_rows = nimbrix_seq_and_avi(WORK, "disk", seq_rows)
     avi_rows += nimbrix_seq_and_avi(SHM, "tmpfs", None)
     shutil.rmtree(SHM, ignore_errors=True)
-    grab, grab_notes, cpu, profile = grab_rows(fio_disk)
+    grab, grab_notes, cpu, profiles = grab_rows(fio_disk)
     disp = display_rows()
     fwd = forwarding_rows()
     ser = serial_rows(extra)
@@ -555,8 +585,8 @@ def main():
              table(["Row", "Highest rate without loss", "fio (limit, MB/s)", "Ratio",
                     "Runs (rate: result)", "Target", "Met", "Load"], grab), ""]
     page += grab_notes + [""]
-    if profile:
-        page += [profile[0] + ":", "", "```", profile[1], "```", ""]
+    for title, text in profiles:
+        page += [title + ":", "", "```", text, "```", ""]
     page += ["CPU time of the `grab` process (all its threads, the simulated board's included) "
              "while recording, per recorded GB, in the run at the highest rate kept (the exports "
              "after the recording are not counted):", "",
@@ -579,6 +609,8 @@ def main():
              "`SetDIBitsToDevice` under Wine) and an SDL2 window with a streaming texture "
              "(peer), on Xvfb 1280 × 1024 × 24. Ratio: to the bare loop / to SDL2.", "",
              table(HEADER, disp), ""]
+    for title, text in display_profile:
+        page += [title + ":", "", "```", text, "```", ""]
 
     page += ["## Grabber access, serial port, simulated board", "",
              table(HEADER, fwd + ser + sim), ""]
