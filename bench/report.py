@@ -597,7 +597,7 @@ def main():
              "after the recording are not counted):", "",
              table(["Row", "CPU seconds per GB", "Rate"], cpu) if cpu else "not measured", ""]
 
-    page += ["## Recording library and image files (nimbrix)", "",
+    page += ["## Image files (nimbrix)", "",
              "Throughput in MB/s of picture. Ratio: ours to the plain write or read of the same "
              "bytes / to OpenCV / to stb. BMP and TIFF: 2048 × 2048, best of 20 writes into "
              "fresh files and 20 reads.", "",
