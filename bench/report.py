@@ -288,6 +288,8 @@ def grab_rows(fio_runs):
                 "; pictures shown: not reported by grab"
             if met == "met" and (s is None or s < 25):
                 met = "**missed**" if s is not None else "recording met; display not reported"
+        if best and best["rate"] == GRAB_MAX_RATE:
+            shown += " (the highest rate grab takes: no loss found)"
         rows.append([what, ("%s/s, %s MB/s%s" % (best["rate"], num(mbs), shown)) if best
                      else "lost pictures at every rate tried", num(limit), num(r, 2),
                      ", ".join(tried), target, met, num(load, 1)])
