@@ -4,20 +4,13 @@
 // unchanged. Applet libraries (and their simulators) implement these.
 #pragma once
 
+#include "px_dialog_block.h"
 #include "px_struct.h"
 
 #include <cstdint>
 
 extern "C" {
 
-// The block that Px_doDialog passes on by value; its layout is the applet's.
-// The public header of the grabber library declares the same block.
-#ifndef QX_PX_DIALOG_BLOCK
-#define QX_PX_DIALOG_BLOCK
-typedef struct PxDialogBlock {
-  int word[10];
-} PxDialogBlock;
-#endif
 static_assert(sizeof(PxDialogBlock) == 40, "the dialog block is 40 bytes");
 
 // Memory, acquisition and image access.
