@@ -11,6 +11,8 @@
 #include "platform/boundary.h"
 #include "trace.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <type_traits>
 
 namespace qx::pictordyn {
@@ -41,6 +43,109 @@ template <typename Body>
 auto exported(const char* name, std::invoke_result_t<Body&> failure, Body&& body) noexcept {
   return platform::guarded(body, failure,
                            [name](platform::Fault fault) { recordFault(name, fault); });
+}
+
+// What a failed text query returns: a text, never null.
+inline constexpr char kNoText[] = "";
+
+namespace detail {
+
+// How one argument or result of a forwarded call reads in its trace line:
+// numbers in decimal, pointers as PXP, texts as they are ("(null)" for none).
+template <typename T>
+struct TraceArg;
+template <>
+struct TraceArg<int> {
+  static constexpr const char* format = "%d";
+  static int value(int v) { return v; }
+};
+template <>
+struct TraceArg<void*> {
+  static constexpr const char* format = PXP;
+  static std::uintptr_t value(const void* p) { return pxp(p); }
+};
+template <>
+struct TraceArg<const char*> {
+  static constexpr const char* format = "%s";
+  static const char* value(const char* s) { return s != nullptr ? s : "(null)"; }
+};
+
+// The format of a forwarded call's result line,
+// "<name>(<handle>,<arguments>) : <result>", made once per entry. No name
+// of the table comes near its size.
+struct LineFormat {
+  char text[128];
+};
+
+template <typename Ret, typename... Args>
+LineFormat lineFormat(const char* name) noexcept {
+  LineFormat f{};
+  std::size_t n = 0;
+  auto put = [&](const char* s) {
+    while (*s != '\0' && n + 1 < sizeof f.text) f.text[n++] = *s++;
+  };
+  put(name);
+  put("(" PXP);
+  ((put(","), put(TraceArg<Args>::format)), ...);
+  put(") : ");
+  put(TraceArg<Ret>::format);
+  put("\n");
+  return f;
+}
+
+// What a call returns when its handle is not live or its entry is missing,
+// and when an exception leaves it.
+template <typename Ret>
+Ret nullHandleResult() {
+  if constexpr (std::is_same_v<Ret, int>)
+    return PX_ERR_INVALID_HANDLE;
+  else if constexpr (std::is_same_v<Ret, const char*>)
+    return kNoText;
+  else
+    return nullptr;
+}
+template <typename Ret>
+Ret faultResult() {
+  if constexpr (std::is_same_v<Ret, int>)
+    return PX_ERR_DLL_NOT_LOADED;
+  else if constexpr (std::is_same_v<Ret, const char*>)
+    return kNoText;
+  else
+    return nullptr;
+}
+
+template <int Word, typename Fn>
+struct Forwarder;
+
+template <int Word, typename Ret, typename... Args>
+struct Forwarder<Word, Ret (*)(Px_Struct*, Args...)> {
+  static_assert(Word >= 0 && contracts::kPxWords[Word].kind == contracts::WordKind::Entry,
+                "not an entry of the handle table");
+  static Ret call(Px_Struct* h, Args... args) noexcept {
+    const char* const name = contracts::kPxWords[Word].name;
+    return exported(name, faultResult<Ret>(), [&]() -> Ret {
+      auto entry = checkedEntry<Ret (*)(Px_Struct*, Args...)>(h, Word);
+      if (entry == nullptr) return nullHandleResult<Ret>();
+      const Ret r = entry(h, args...);
+      static const LineFormat format = lineFormat<Ret, Args...>(name);
+      px_log(format.text, pxp(h), TraceArg<Args>::value(args)..., TraceArg<Ret>::value(r));
+      return r;
+    });
+  }
+};
+
+}  // namespace detail
+
+// The common forwarded call: refuse a handle that is not live, call the
+// entry of the word with the caller's arguments, trace
+// "<name>(<handle>,<arguments>) : <result>" and return the entry's result.
+// A handle that is not live or a missing entry gives -2001 for numbers, null
+// for pointers and "" for texts; an exception -120, null or "". The calls
+// that differ from this are written out beside it, each saying how.
+// `Word` is the entry's word, as wordOfEntry("<name>") gives it.
+template <int Word, typename Fn, typename... Args>
+auto forwarded(Px_Struct* h, Args... args) noexcept {
+  return detail::Forwarder<Word, Fn>::call(h, args...);
 }
 
 }  // namespace qx::pictordyn
