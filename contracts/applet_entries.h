@@ -28,6 +28,28 @@ QX_APPLET_ENTRIES(QX_ENTRY_POINTER)
 
 namespace qx::contracts {
 
+// The pointer type of the entry in word `Word` (void for an untyped entry):
+// EntryPointerOf<wordOfEntry("Px_AllocMemEx")>::type is PxAllocMemExFn.
+template <int Word>
+struct EntryPointerOf;
+#define QX_ENTRY_POINTER_TYPE_Typed(pointer, ...) pointer
+#define QX_ENTRY_POINTER_TYPE_Untyped void
+#define QX_ENTRY_POINTER_SPECIALISATION(word, pointer) \
+  template <>                                          \
+  struct EntryPointerOf<word> {                        \
+    using type = pointer;                              \
+  };
+#define QX_ENTRY_POINTER_OF(word, name, by, role, type) \
+  QX_ENTRY_POINTER_SPECIALISATION(word, QX_ENTRY_POINTER_TYPE_##type)
+QX_APPLET_ENTRIES(QX_ENTRY_POINTER_OF)
+#undef QX_ENTRY_POINTER_OF
+#undef QX_ENTRY_POINTER_SPECIALISATION
+#undef QX_ENTRY_POINTER_TYPE_Untyped
+#undef QX_ENTRY_POINTER_TYPE_Typed
+
+template <int Word>
+using EntryPointer = typename EntryPointerOf<Word>::type;
+
 // What the acquisition applets of this board family agree on.
 inline constexpr int kSelectorLastPicture = 230;   // Px_getImageEx: last picture number
 inline constexpr int kParamImageTag = 22000;       // read with the picture number preloaded

@@ -142,10 +142,11 @@ struct Forwarder<Word, Ret (*)(Px_Struct*, Args...)> {
 // A handle that is not live or a missing entry gives -2001 for numbers, null
 // for pointers and "" for texts; an exception -120, null or "". The calls
 // that differ from this are written out beside it, each saying how.
-// `Word` is the entry's word, as wordOfEntry("<name>") gives it.
-template <int Word, typename Fn, typename... Args>
+// `Word` is the entry's word, as wordOfEntry("<name>") gives it; the
+// entry's type comes from the table.
+template <int Word, typename... Args>
 auto forwarded(Px_Struct* h, Args... args) noexcept {
-  return detail::Forwarder<Word, Fn>::call(h, args...);
+  return detail::Forwarder<Word, contracts::EntryPointer<Word>>::call(h, args...);
 }
 
 }  // namespace qx::pictordyn

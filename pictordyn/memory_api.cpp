@@ -12,11 +12,11 @@ using qx::pictordyn::forwarded;
 extern "C" {
 
 void* Px_AllocMemEx(Px_Struct* h, int size, int count) {
-  return forwarded<wordOfEntry("Px_AllocMemEx"), PxAllocMemExFn>(h, size, count);
+  return forwarded<wordOfEntry("Px_AllocMemEx")>(h, size, count);
 }
 
 void* Px_AllocMemHead(Px_Struct* h, int size, int count) {
-  return forwarded<wordOfEntry("Px_AllocMemHead"), PxAllocMemHeadFn>(h, size, count);
+  return forwarded<wordOfEntry("Px_AllocMemHead")>(h, size, count);
 }
 
 // Differs: a handle that is not live or a missing entry gives 0, not -2001
@@ -34,51 +34,51 @@ int Px_AddMem(Px_Struct* h, void* head, int index, int size, void* buffer) {
 }
 
 int Px_DelMem(Px_Struct* h, void* head, int index) {
-  return forwarded<wordOfEntry("Px_DelMem"), PxDelMemFn>(h, head, index);
+  return forwarded<wordOfEntry("Px_DelMem")>(h, head, index);
 }
 
 void* Px_AddDummyBuffer(Px_Struct* h, void* memory, int size, void* buffer) {
-  return forwarded<wordOfEntry("Px_AddDummyBuffer"), PxAddDummyBufferFn>(h, memory, size, buffer);
+  return forwarded<wordOfEntry("Px_AddDummyBuffer")>(h, memory, size, buffer);
 }
 
 int Px_FreeMemHead(Px_Struct* h, void* head) {
-  return forwarded<wordOfEntry("Px_FreeMemHead"), PxFreeMemHeadFn>(h, head);
+  return forwarded<wordOfEntry("Px_FreeMemHead")>(h, head);
 }
 
 int Px_FreeMemEx(Px_Struct* h, void* memory) {
-  return forwarded<wordOfEntry("Px_FreeMemEx"), PxFreeMemExFn>(h, memory);
+  return forwarded<wordOfEntry("Px_FreeMemEx")>(h, memory);
 }
 
 int Px_AcquireEx(Px_Struct* h, int port, int pictureCount, int mode, void* memory) {
-  return forwarded<wordOfEntry("Px_AcquireEx"), PxAcquireExFn>(h, port, pictureCount, mode, memory);
+  return forwarded<wordOfEntry("Px_AcquireEx")>(h, port, pictureCount, mode, memory);
 }
 
 int Px_stopAcquireEx(Px_Struct* h, int port, void* memory, int flag) {
-  return forwarded<wordOfEntry("Px_stopAcquireEx"), PxStopAcquireExFn>(h, port, memory, flag);
+  return forwarded<wordOfEntry("Px_stopAcquireEx")>(h, port, memory, flag);
 }
 
 int Px_sendSoftwareTrigger(Px_Struct* h, int port) {
-  return forwarded<wordOfEntry("Px_sendSoftwareTrigger"), PxSendSoftwareTriggerFn>(h, port);
+  return forwarded<wordOfEntry("Px_sendSoftwareTrigger")>(h, port);
 }
 
 int Px_getLastPicNumberEx(Px_Struct* h, int port, void* memory) {
-  return forwarded<wordOfEntry("Px_getLastPicNumberEx"), PxGetLastPicNumberExFn>(h, port, memory);
+  return forwarded<wordOfEntry("Px_getLastPicNumberEx")>(h, port, memory);
 }
 
 int Px_getLastPicNumberBlockingEx(Px_Struct* h, int pictureNumber, int port, int timeoutMs,
                                   void* memory) {
-  return forwarded<wordOfEntry("Px_getLastPicNumberBlockingEx"), PxGetLastPicNumberBlockingExFn>(
-      h, pictureNumber, port, timeoutMs, memory);
+  return forwarded<wordOfEntry("Px_getLastPicNumberBlockingEx")>(h, pictureNumber, port, timeoutMs,
+                                                                 memory);
 }
 
 int Px_getLastPicNumberEventEx(Px_Struct* h, int pictureNumber, int port, int timeoutMs,
                                void* memory, void* event) {
-  return forwarded<wordOfEntry("Px_getLastPicNumberEventEx"), PxGetLastPicNumberEventExFn>(
-      h, pictureNumber, port, timeoutMs, memory, event);
+  return forwarded<wordOfEntry("Px_getLastPicNumberEventEx")>(h, pictureNumber, port, timeoutMs,
+                                                              memory, event);
 }
 
 int Px_getImage(Px_Struct* h, int a, int b, int c, int d) {
-  return forwarded<wordOfEntry("Px_getImage"), PxGetImageFn>(h, a, b, c, d);
+  return forwarded<wordOfEntry("Px_getImage")>(h, a, b, c, d);
 }
 
 // Differs: the result pointer is traced in decimal (PXD), unlike every other
@@ -108,27 +108,27 @@ int Px_setActBuffer(Px_Struct* h, int a, int b) {
 }
 
 int Px_getActBuffer(Px_Struct* h, int a) {
-  return forwarded<wordOfEntry("Px_getActBuffer"), PxGetActBufferFn>(h, a);
+  return forwarded<wordOfEntry("Px_getActBuffer")>(h, a);
 }
 
 int Px_swapBuffer(Px_Struct* h, int a) {
-  return forwarded<wordOfEntry("Px_swapBuffer"), PxSwapBufferFn>(h, a);
+  return forwarded<wordOfEntry("Px_swapBuffer")>(h, a);
 }
 
 int Px_getStatus(Px_Struct* h, int a, int b, int c) {
-  return forwarded<wordOfEntry("Px_getStatus"), PxGetStatusFn>(h, a, b, c);
+  return forwarded<wordOfEntry("Px_getStatus")>(h, a, b, c);
 }
 
 int Px_getStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  return forwarded<wordOfEntry("Px_getStatusEx"), PxGetStatusExFn>(h, a, b, c, p);
+  return forwarded<wordOfEntry("Px_getStatusEx")>(h, a, b, c, p);
 }
 
 int Px_setStatus(Px_Struct* h, int a, int b, int c) {
-  return forwarded<wordOfEntry("Px_setStatus"), PxSetStatusFn>(h, a, b, c);
+  return forwarded<wordOfEntry("Px_setStatus")>(h, a, b, c);
 }
 
 int Px_setStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  return forwarded<wordOfEntry("Px_setStatusEx"), PxSetStatusExFn>(h, a, b, c, p);
+  return forwarded<wordOfEntry("Px_setStatusEx")>(h, a, b, c, p);
 }
 
 }  // extern "C"

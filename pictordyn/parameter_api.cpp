@@ -13,11 +13,11 @@ using qx::pictordyn::kNoText;
 extern "C" {
 
 int Px_setParameter(Px_Struct* h, int parameter, void* value, int port) {
-  return forwarded<wordOfEntry("Px_setParameter"), PxSetParameterFn>(h, parameter, value, port);
+  return forwarded<wordOfEntry("Px_setParameter")>(h, parameter, value, port);
 }
 
 int Px_getParameter(Px_Struct* h, int parameter, void* value, int port) {
-  return forwarded<wordOfEntry("Px_getParameter"), PxGetParameterFn>(h, parameter, value, port);
+  return forwarded<wordOfEntry("Px_getParameter")>(h, parameter, value, port);
 }
 
 // Differs: traced under the name of the plain call (see below).
@@ -35,7 +35,7 @@ int Px_getParameterEx(Px_Struct* h, int parameter, void* value, int port, void* 
 }
 
 int Px_saveConfig(Px_Struct* h, const char* fileName) {
-  return forwarded<wordOfEntry("Px_saveConfig"), PxSaveConfigFn>(h, fileName);
+  return forwarded<wordOfEntry("Px_saveConfig")>(h, fileName);
 }
 
 // Differs: a "Px_loadConfig start" line comes before the applet is called,
@@ -53,19 +53,19 @@ int Px_loadConfig(Px_Struct* h, const char* fileName) {
 }
 
 int Px_getLoadAppletId(Px_Struct* h) {
-  return forwarded<wordOfEntry("Px_getLoadAppletId"), PxGetLoadAppletIdFn>(h);
+  return forwarded<wordOfEntry("Px_getLoadAppletId")>(h);
 }
 
 int Px_getAppletId(Px_Struct* h, const char* appletName) {
-  return forwarded<wordOfEntry("Px_getAppletId"), PxGetAppletIdFn>(h, appletName);
+  return forwarded<wordOfEntry("Px_getAppletId")>(h, appletName);
 }
 
 int Px_getAppletListCount(Px_Struct* h) {
-  return forwarded<wordOfEntry("Px_getAppletListCount"), PxGetAppletListCountFn>(h);
+  return forwarded<wordOfEntry("Px_getAppletListCount")>(h);
 }
 
 const char* Px_getAppletname(Px_Struct* h, int number) {
-  return forwarded<wordOfEntry("Px_getAppletname"), PxGetAppletnameFn>(h, number);
+  return forwarded<wordOfEntry("Px_getAppletname")>(h, number);
 }
 
 // Differs: a handle that is not live writes no "invalid Px" line but the
@@ -91,7 +91,7 @@ int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
 int Px_configure(Px_Struct* h, int value) {
   // Refused like every other call rather than handing the applet a null
   // handle to crash on.
-  return forwarded<wordOfEntry("Px_configure"), PxConfigureFn>(h, value);
+  return forwarded<wordOfEntry("Px_configure")>(h, value);
 }
 
 // Differs: the result line has no blank before its colon ("...,%d): %d").
@@ -108,15 +108,15 @@ int Px_setClks(Px_Struct* h, int a, int b) {
 }
 
 int Px_setExsync(Px_Struct* h, int a, int b) {
-  return forwarded<wordOfEntry("Px_setExsync"), PxSetExsyncFn>(h, a, b);
+  return forwarded<wordOfEntry("Px_setExsync")>(h, a, b);
 }
 
 int Px_setFlash(Px_Struct* h, int a, int b) {
-  return forwarded<wordOfEntry("Px_setFlash"), PxSetFlashFn>(h, a, b);
+  return forwarded<wordOfEntry("Px_setFlash")>(h, a, b);
 }
 
 int Px_getSerialNumber(Px_Struct* h) {
-  return forwarded<wordOfEntry("Px_getSerialNumber"), PxGetSerialNumberFn>(h);
+  return forwarded<wordOfEntry("Px_getSerialNumber")>(h);
 }
 
 // Differs: the block goes to the applet whole, by value, but only its first
@@ -133,11 +133,11 @@ int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock block) {
 }
 
 int Px_closeDialog(Px_Struct* h) {
-  return forwarded<wordOfEntry("Px_closeDialog"), PxCloseDialogFn>(h);
+  return forwarded<wordOfEntry("Px_closeDialog")>(h);
 }
 
 int Px_isOpenDialog(Px_Struct* h) {
-  return forwarded<wordOfEntry("Px_isOpenDialog"), PxIsOpenDialogFn>(h);
+  return forwarded<wordOfEntry("Px_isOpenDialog")>(h);
 }
 
 }  // extern "C"
