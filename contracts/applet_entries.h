@@ -19,7 +19,7 @@ static_assert(sizeof(PxDialogBlock) == 40, "the dialog block is 40 bytes");
 // (PxAllocMemExFn for Px_AllocMemEx).
 #define QX_ENTRY_POINTER_Untyped
 #define QX_ENTRY_POINTER_Typed(pointer, ...) using pointer = std::add_pointer_t<__VA_ARGS__>;
-#define QX_ENTRY_POINTER(word, name, by, role, type) QX_ENTRY_POINTER_##type
+#define QX_ENTRY_POINTER(word, name, by, role, ordinal, type) QX_ENTRY_POINTER_##type
 QX_APPLET_ENTRIES(QX_ENTRY_POINTER)
 #undef QX_ENTRY_POINTER
 #undef QX_ENTRY_POINTER_Typed
@@ -39,7 +39,7 @@ struct EntryPointerOf;
   struct EntryPointerOf<word> {                        \
     using type = pointer;                              \
   };
-#define QX_ENTRY_POINTER_OF(word, name, by, role, type) \
+#define QX_ENTRY_POINTER_OF(word, name, by, role, ordinal, type) \
   QX_ENTRY_POINTER_SPECIALISATION(word, QX_ENTRY_POINTER_TYPE_##type)
 QX_APPLET_ENTRIES(QX_ENTRY_POINTER_OF)
 #undef QX_ENTRY_POINTER_OF

@@ -169,7 +169,7 @@ static int loadResult(const char* entry) {
   }
 #define APPLET_ROLE_Stub(name, text) APPLET_STUB(name, text)
 #define APPLET_ROLE_Own(name, text)
-#define APPLET_WORD(word, name, by, role, type) APPLET_ROLE_##role(name, #name)
+#define APPLET_WORD(word, name, by, role, ordinal, type) APPLET_ROLE_##role(name, #name)
 #ifdef APPLET_NO_GET_PARAMETER
 // The stub is built under another name, so the table's name is missing.
 #define Px_getParameter applet_without_Px_getParameter
