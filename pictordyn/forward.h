@@ -93,21 +93,12 @@ LineFormat lineFormat(const char* name) noexcept {
   return f;
 }
 
-// What a call returns when its handle is not live or its entry is missing,
-// and when an exception leaves it.
+// A result of type Ret that stands for `number`: the number itself, null for
+// pointers, "" for texts.
 template <typename Ret>
-Ret nullHandleResult() {
+Ret resultFor(int number) {
   if constexpr (std::is_same_v<Ret, int>)
-    return PX_ERR_INVALID_HANDLE;
-  else if constexpr (std::is_same_v<Ret, const char*>)
-    return kNoText;
-  else
-    return nullptr;
-}
-template <typename Ret>
-Ret faultResult() {
-  if constexpr (std::is_same_v<Ret, int>)
-    return PX_ERR_DLL_NOT_LOADED;
+    return number;
   else if constexpr (std::is_same_v<Ret, const char*>)
     return kNoText;
   else
@@ -123,9 +114,9 @@ struct Forwarder<Word, Ret (*)(Px_Struct*, Args...)> {
                 "not an entry of the handle table");
   static Ret call(Px_Struct* h, Args... args) noexcept {
     const char* const name = contracts::kPxWords[Word].name;
-    return exported(name, faultResult<Ret>(), [&]() -> Ret {
+    return exported(name, resultFor<Ret>(PX_ERR_DLL_NOT_LOADED), [&]() -> Ret {
       auto entry = checkedEntry<Ret (*)(Px_Struct*, Args...)>(h, Word);
-      if (entry == nullptr) return nullHandleResult<Ret>();
+      if (entry == nullptr) return resultFor<Ret>(PX_ERR_INVALID_HANDLE);
       const Ret r = entry(h, args...);
       static const LineFormat format = lineFormat<Ret, Args...>(name);
       px_log(format.text, pxp(h), TraceArg<Args>::value(args)..., TraceArg<Ret>::value(r));

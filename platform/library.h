@@ -17,6 +17,10 @@ LibraryHandle loadLibrary(const char* name);
 // after a load that succeeded or was never tried. Kept until the next load
 // on the same thread.
 const std::string& libraryError();
+namespace detail {
+// The slot behind libraryError, written by each system's loadLibrary.
+std::string& libraryErrorText();
+}  // namespace detail
 // The address of an exported name, or null.
 void* resolveSymbol(LibraryHandle library, const char* name);
 void releaseLibrary(LibraryHandle library);

@@ -12,12 +12,10 @@ const char kPathSeparator = '/';
 
 namespace {
 
-thread_local std::string t_libraryError;
-
 // Keeps the loader's message of the failure that just happened.
 void keepLoaderError() {
   const char* text = dlerror();
-  t_libraryError = text != nullptr ? text : "unknown loader error";
+  detail::libraryErrorText() = text != nullptr ? text : "unknown loader error";
 }
 
 // The folder of the module that holds this code, that is of the library that
@@ -35,11 +33,8 @@ std::string loadingModuleFolder() {
 }  // namespace
 
 LibraryHandle loadLibrary(const char* name) {
-  t_libraryError.clear();
-  if (name == nullptr || *name == '\0') {
-    t_libraryError = "no library name";
-    return nullptr;
-  }
+  detail::libraryErrorText() = name == nullptr || *name == '\0' ? "no library name" : "";
+  if (name == nullptr || *name == '\0') return nullptr;
   // A bare name is looked for beside the loading library first. The build's
   // "$ORIGIN" search path means the same, but the dynamic linker applies it
   // to whichever module it takes for the caller, and runtimes that wrap
@@ -55,10 +50,6 @@ LibraryHandle loadLibrary(const char* name) {
   // as the caller gave it.
   if (library == nullptr) keepLoaderError();
   return library;
-}
-
-const std::string& libraryError() {
-  return t_libraryError;
 }
 
 void* resolveSymbol(LibraryHandle library, const char* name) {

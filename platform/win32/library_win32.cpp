@@ -12,8 +12,6 @@ const char kPathSeparator = '\\';
 
 namespace {
 
-thread_local std::string t_libraryError;
-
 // "error <number>: <system text>" for the calling thread's last error.
 std::string systemErrorText(DWORD code) {
   char* text = nullptr;
@@ -35,11 +33,8 @@ std::string systemErrorText(DWORD code) {
 }  // namespace
 
 LibraryHandle loadLibrary(const char* name) {
-  t_libraryError.clear();
-  if (name == nullptr || *name == '\0') {
-    t_libraryError = "no library name";
-    return nullptr;
-  }
+  detail::libraryErrorText() = name == nullptr || *name == '\0' ? "no library name" : "";
+  if (name == nullptr || *name == '\0') return nullptr;
   // No error dialog for a library that is missing or broken: the caller
   // reports the failure itself.
   const UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -47,12 +42,8 @@ LibraryHandle loadLibrary(const char* name) {
   // Read before anything else can overwrite the thread's last error.
   const DWORD code = m == nullptr ? GetLastError() : 0;
   SetErrorMode(old);
-  if (m == nullptr) t_libraryError = systemErrorText(code);
+  if (m == nullptr) detail::libraryErrorText() = systemErrorText(code);
   return reinterpret_cast<LibraryHandle>(m);
-}
-
-const std::string& libraryError() {
-  return t_libraryError;
 }
 
 void* resolveSymbol(LibraryHandle library, const char* name) {
