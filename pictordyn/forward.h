@@ -4,6 +4,7 @@
 #pragma once
 
 #include "applet_entries.h"
+#include "call_line.h"
 #include "entry.h"
 #include "grabber.h"
 #include "last_error.h"
@@ -50,46 +51,16 @@ inline constexpr char kNoText[] = "";
 
 namespace detail {
 
-// How one argument or result of a forwarded call reads in its trace line:
-// numbers in decimal, pointers as PXP, texts as they are ("(null)" for none).
-template <typename T>
-struct TraceArg;
-template <>
-struct TraceArg<int> {
-  static constexpr const char* format = "%d";
-  static int value(int v) { return v; }
-};
-template <>
-struct TraceArg<void*> {
-  static constexpr const char* format = PXP;
-  static std::uintptr_t value(const void* p) { return pxp(p); }
-};
-template <>
-struct TraceArg<const char*> {
-  static constexpr const char* format = "%s";
-  static const char* value(const char* s) { return s != nullptr ? s : "(null)"; }
-};
+using contracts::CallArg;
 
 // The format of a forwarded call's result line,
-// "<name>(<handle>,<arguments>) : <result>", made once per entry. No name
-// of the table comes near its size.
-struct LineFormat {
-  char text[128];
-};
-
+// "<name>(<handle>,<arguments>) : <result>".
 template <typename Ret, typename... Args>
-LineFormat lineFormat(const char* name) noexcept {
-  LineFormat f{};
-  std::size_t n = 0;
-  auto put = [&](const char* s) {
-    while (*s != '\0' && n + 1 < sizeof f.text) f.text[n++] = *s++;
-  };
-  put(name);
-  put("(" PXP);
-  ((put(","), put(TraceArg<Args>::format)), ...);
-  put(") : ");
-  put(TraceArg<Ret>::format);
-  put("\n");
+contracts::CallFormat lineFormat(const char* name) noexcept {
+  contracts::CallFormat f = contracts::callFormat<Args...>(name);
+  f.put(" : ");
+  f.put(CallArg<Ret>::format);
+  f.put("\n");
   return f;
 }
 
@@ -118,8 +89,8 @@ struct Forwarder<Word, Ret (*)(Px_Struct*, Args...)> {
       auto entry = checkedEntry<Ret (*)(Px_Struct*, Args...)>(h, Word);
       if (entry == nullptr) return resultFor<Ret>(PX_ERR_INVALID_HANDLE);
       const Ret r = entry(h, args...);
-      static const LineFormat format = lineFormat<Ret, Args...>(name);
-      px_log(format.text, pxp(h), TraceArg<Args>::value(args)..., TraceArg<Ret>::value(r));
+      static const contracts::CallFormat format = lineFormat<Ret, Args...>(name);
+      px_log(format.text, pxp(h), CallArg<Args>::value(args)..., CallArg<Ret>::value(r));
       return r;
     });
   }

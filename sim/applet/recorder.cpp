@@ -8,6 +8,7 @@
 // generic recorded entry each; the ones written out differ as they say.
 #include "applet_entries.h"
 #include "applet_table.h"
+#include "call_line.h"
 #include "journal.h"
 #include "sim_config.h"
 #include "sim_export.h"
@@ -37,48 +38,7 @@ void* pointerResult(const char* name) {
   return reinterpret_cast<void*>(static_cast<std::uintptr_t>(v));
 }
 
-const char* text(const char* s) {
-  return s ? s : "(null)";
-}
-
-// How an argument reads in the journal: numbers in decimal, pointers in
-// hexadecimal, texts as they are.
-template <typename T>
-struct JournalArg;
-template <>
-struct JournalArg<int> {
-  static constexpr const char* format = "%d";
-  static int value(int v) { return v; }
-};
-template <>
-struct JournalArg<void*> {
-  static constexpr const char* format = PF;
-  static std::uintptr_t value(void* p) { return P(p); }
-};
-template <>
-struct JournalArg<const char*> {
-  static constexpr const char* format = "%s";
-  static const char* value(const char* s) { return text(s); }
-};
-
-struct LineFormat {
-  char text[128];
-};
-
-// "<name>(<handle>,<arguments>)", made once per entry.
-template <typename... Args>
-LineFormat lineFormat(const char* name) {
-  LineFormat f{};
-  std::size_t n = 0;
-  auto put = [&](const char* s) {
-    while (*s != '\0' && n + 1 < sizeof f.text) f.text[n++] = *s++;
-  };
-  put(name);
-  put("(" PF);
-  ((put(","), put(JournalArg<Args>::format)), ...);
-  put(")");
-  return f;
-}
+using qx::contracts::CallArg;
 
 template <int Word, typename Fn>
 struct Recorded;
@@ -90,8 +50,8 @@ struct Recorded<Word, Ret (*)(Px_Struct*, Args...)> {
   static_assert(std::is_same_v<Ret (*)(Px_Struct*, Args...), qx::contracts::EntryPointer<Word>>,
                 "the recorded entry has the table's type");
   static Ret call(const char* name, Px_Struct* h, Args... args) {
-    static const LineFormat format = lineFormat<Args...>(name);
-    journal(format.text, P(h), JournalArg<Args>::value(args)...);
+    static const qx::contracts::CallFormat format = qx::contracts::callFormat<Args...>(name);
+    journal(format.text, P(h), CallArg<Args>::value(args)...);
     if constexpr (std::is_same_v<Ret, int>)
       return intResult(name);
     else
