@@ -154,8 +154,8 @@ Px_Struct* Px_Init(const char* appletLibrary, int boardIndex) {
     px_log("Px_Init(%s,%d)\n", appletLibrary != nullptr ? appletLibrary : "(null)", boardIndex);
     Px_Struct* record = initialise(appletLibrary, boardIndex, Flavour::Init);
     // The line that closes every initialisation, also a failed one. It reads
-    // like a leftover, but trace readers look for it to know the
-    // initialisation has returned: keep it as it is.
+    // like a leftover, but it is part of the trace as it has always been
+    // written, and trace lines are kept byte for byte: keep it as it is.
     px_log("jjj\n");
     return record;
   });

@@ -20,8 +20,8 @@ void* Px_AllocMemHead(Px_Struct* h, int size, int count) {
 }
 
 // Differs: a handle that is not live or a missing entry gives 0, not -2001
-// (still traced as "invalid Px" or "no entry", with the error stored).
-// Callers test the result against 0 only; keep it.
+// (still traced as "invalid Px" or "no entry", with the error stored). The
+// result is part of the published behaviour, so it stays.
 int Px_AddMem(Px_Struct* h, void* head, int index, int size, void* buffer) {
   return exported("Px_AddMem", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxAddMemFn>(h, PX_ENTRY_WORD("Px_AddMem"));
@@ -82,7 +82,8 @@ int Px_getImage(Px_Struct* h, int a, int b, int c, int d) {
 }
 
 // Differs: the result pointer is traced in decimal (PXD), unlike every other
-// pointer of the trace. Trace readers parse it so; not a slip.
+// pointer of the trace. Trace lines are kept byte for byte, so this is not a
+// slip to be fixed.
 void* Px_getImagePtrEx(Px_Struct* h, int pictureNumber, int port, void* memory) {
   return exported("Px_getImagePtrEx", nullptr, [&]() -> void* {
     auto entry = checkedEntry<PxGetImagePtrExFn>(h, PX_ENTRY_WORD("Px_getImagePtrEx"));
@@ -95,8 +96,8 @@ void* Px_getImagePtrEx(Px_Struct* h, int pictureNumber, int port, void* memory) 
 }
 
 // Differs: the result line has no blank before its colon ("...,%d): %d").
-// It has always been written so and trace readers match it as it is: not a
-// typo to be fixed.
+// It has always been written so and trace lines are kept byte for byte: not
+// a typo to be fixed.
 int Px_setActBuffer(Px_Struct* h, int a, int b) {
   return exported("Px_setActBuffer", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxSetActBufferFn>(h, PX_ENTRY_WORD("Px_setActBuffer"));

@@ -95,8 +95,8 @@ int Px_configure(Px_Struct* h, int value) {
 }
 
 // Differs: the result line has no blank before its colon ("...,%d): %d").
-// It has always been written so and trace readers match it as it is: not a
-// typo to be fixed.
+// It has always been written so and trace lines are kept byte for byte: not
+// a typo to be fixed.
 int Px_setClks(Px_Struct* h, int a, int b) {
   return exported("Px_setClks", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxSetClksFn>(h, PX_ENTRY_WORD("Px_setClks"));
