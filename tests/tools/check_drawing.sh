@@ -28,3 +28,37 @@ QX_DRAW_PROBE=refuse LD_PRELOAD="$probe" "$bin/grab" --display --no-camera --cou
 grep -q "grab: the display refused picture 1 (DrawBuffer returned -1)" grab.txt || fail "$(cat grab.txt)"
 grep -q "^recorded 5 of 5 pictures" grab.txt || fail "$(cat grab.txt)"
 echo "ok a refusing display is reported once"
+
+# A slow screen: drawing falls behind, so pictures are skipped on screen and
+# never lost from the recording. Each picture reaches the recording's writer
+# straight from the grabber's ring: grab makes no copy of its own.
+mkdir slow
+QX_DRAW_PROBE="$PWD/slow" QX_DRAW_DELAY_MS=150 QX_COPY_PROBE="$PWD/handed.txt" LD_PRELOAD="$probe" \
+  "$bin/grab" --display --no-camera --width 64 --height 32 --rate 100 --count 60 \
+  --output slowout >grab.txt 2>&1 || fail "grab with a slow display: $(cat grab.txt)"
+grep -q "^recorded 60 of 60 pictures .*, 0 lost$" grab.txt || fail "$(cat grab.txt)"
+"$bin/grab_check" recording slowout/grab.seq 64 32 8 60 consecutive >/dev/null || fail "recording"
+shown=$(sed -n 's/^shown \([0-9]*\) of the 60 recorded pictures on the display$/\1/p' grab.txt)
+[ -n "$shown" ] && [ "$shown" -ge 1 ] && [ "$shown" -lt 60 ] || fail "shown: $(cat grab.txt)"
+[ "$(ls slow | wc -l)" = "$shown" ] || fail "drawn $(ls slow | wc -l), reported $shown"
+for f in slow/drawn_*.raw; do
+  n=${f#slow/drawn_}; n=${n%.raw}
+  "$bin/grab_check" drawn "$f" 64 32 8 "$n" || fail "drawn picture $n"
+done
+[ "$(cat handed.txt)" = "$(printf 'ring 60\ncopy 0')" ] || fail "handed over: $(cat handed.txt)"
+echo "ok a slow display skips pictures ($shown of 60 shown), none lost, none copied"
+
+# Both ports with a display each: each port's pictures are shown and
+# counted on their own line.
+QX_DRAW_PROBE="$PWD/slow" QX_DRAW_DELAY_MS=50 QX_COPY_PROBE="$PWD/handed.txt" LD_PRELOAD="$probe" \
+  "$bin/grab" --display --no-camera --port 0,1 --width 64 --height 32 --rate 100 --count 40 \
+  --output twoout >grab.txt 2>&1 || fail "grab on two ports with displays: $(cat grab.txt)"
+for p in 0 1; do
+  grep -q "^port $p: recorded 40 of 40 pictures .*, 0 lost$" grab.txt || fail "$(cat grab.txt)"
+  grep -q "^port $p: shown [1-9][0-9]* of the 40 recorded pictures on the display$" grab.txt ||
+    fail "port $p shown: $(cat grab.txt)"
+  "$bin/grab_check" recording twoout/grab_port$p.seq 64 32 8 40 consecutive >/dev/null ||
+    fail "recording of port $p"
+done
+[ "$(cat handed.txt)" = "$(printf 'ring 80\ncopy 0')" ] || fail "handed over: $(cat handed.txt)"
+echo "ok two ports with a display each"
