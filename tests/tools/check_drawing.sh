@@ -62,3 +62,15 @@ for p in 0 1; do
 done
 [ "$(cat handed.txt)" = "$(printf 'ring 80\ncopy 0')" ] || fail "handed over: $(cat handed.txt)"
 echo "ok two ports with a display each"
+
+# A writer that waits for the disk while the grabber refills the picture's
+# buffer: the picture is in the recording, but is reported as damaged and
+# the run ends with status 3.
+status=0
+QX_WRITE_STALL=5:400 LD_PRELOAD="$probe" "$bin/grab" --no-display --no-camera --width 64 \
+  --height 32 --rate 100 --buffers 4 --count 20 --output stalled >grab.txt 2>&1 || status=$?
+[ "$status" = 3 ] || fail "status $status after a stalled write: $(cat grab.txt)"
+grep -q "^recorded [0-9]* of 20 pictures .*, [0-9]* lost, 1 damaged$" grab.txt || fail "$(cat grab.txt)"
+grep -q "^pictures overwritten while they were recorded (kept damaged): 5$" grab.txt ||
+  fail "$(cat grab.txt)"
+echo "ok a picture overwritten while it was written is reported damaged"

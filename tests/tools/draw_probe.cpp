@@ -7,6 +7,8 @@
 // grabber and hands to the recording: with QX_COPY_PROBE naming a file, it
 // writes there how many were handed over straight from the grabber's ring
 // ("ring n") and how many from anywhere else, a copy ("copy n").
+// QX_WRITE_STALL="n:ms" holds picture n up for ms milliseconds on its way
+// into the writer, as a writer waiting for the disk does.
 #include <dlfcn.h>
 #include <time.h>
 
@@ -81,6 +83,15 @@ __attribute__((visibility("default"))) int IoWriteSeqPicture(void* handle, int n
   using Real = int (*)(void*, int, void*);
   static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "IoWriteSeqPicture"));
   ++(pixels == lastFromGrabber ? fromRing : fromCopy);
+  // A writer that waits for the disk in the middle of a picture.
+  if (const char* stall = std::getenv("QX_WRITE_STALL")) {
+    int at = 0;
+    long ms = 0;
+    if (std::sscanf(stall, "%d:%ld", &at, &ms) == 2 && at == number) {
+      timespec wait = {ms / 1000, ms % 1000 * 1000000L};
+      nanosleep(&wait, nullptr);
+    }
+  }
   return real(handle, number, pixels);
 }
 

@@ -87,10 +87,14 @@ int main(int argc, char** argv) {
     const grab::RunResult& r = results[i];
     const std::string prefix = several ? "port " + std::to_string(o.ports[i]) + ": " : "";
     const double bytes = static_cast<double>(r.recorded) * grab::pictureSize(o);
-    std::printf("%srecorded %d of %d pictures in %.2f s (%.1f/s, %.1f MB/s), %d lost\n",
+    // Damaged pictures are named only when there are some, so that the line
+    // of a run that kept everything whole stays as it always was.
+    const std::string damagedText =
+        r.damaged > 0 ? ", " + std::to_string(r.damaged) + " damaged" : std::string();
+    std::printf("%srecorded %d of %d pictures in %.2f s (%.1f/s, %.1f MB/s), %d lost%s\n",
                 prefix.c_str(), r.recorded, o.count, r.seconds,
                 r.seconds > 0 ? r.recorded / r.seconds : 0.0,
-                r.seconds > 0 ? bytes / r.seconds / 1e6 : 0.0, r.lost);
+                r.seconds > 0 ? bytes / r.seconds / 1e6 : 0.0, r.lost, damagedText.c_str());
     printNumbers("lost pictures", r.lostNumbers, r.lost, prefix);
     printNumbers("pictures overwritten while they were recorded (kept damaged)", r.damagedNumbers,
                  r.damaged, prefix);
@@ -109,9 +113,10 @@ int main(int argc, char** argv) {
   }
   if (several) {
     const double bytes = static_cast<double>(recorded) * grab::pictureSize(o);
-    std::printf("ports %s together: %d of %d pictures in %.2f s (%.1f MB/s), %d lost\n",
+    std::printf("ports %s together: %d of %d pictures in %.2f s (%.1f MB/s), %d lost%s\n",
                 portList.c_str(), recorded, o.count * static_cast<int>(results.size()), seconds,
-                seconds > 0 ? bytes / seconds / 1e6 : 0.0, lost);
+                seconds > 0 ? bytes / seconds / 1e6 : 0.0, lost,
+                damaged > 0 ? (", " + std::to_string(damaged) + " damaged").c_str() : "");
   }
   std::fflush(stdout);
   if (signal != 0) return 128 + signal;
