@@ -271,6 +271,7 @@ class PortRun {
     const int size = pictureSize(o_);
     const int timeoutMs = std::max(2000, 3000 / o_.rate + 1000);
     Display display(o_, port_);
+    std::vector<unsigned char> safe(static_cast<size_t>(size));
     const Clock::time_point start = Clock::now();
     double bytes = 0;
     RunResult& r = result_;
@@ -292,13 +293,25 @@ class PortRun {
         ok = false;
         break;
       }
-      if (last > k + o_.buffers - 2 || !holds(pixels, k)) {
+      // While the grabber is less than half a ring ahead the picture goes
+      // to the writer straight from the ring. Further ahead, the recording
+      // is falling behind and a write that waits for the disk could outlast
+      // the picture's buffer: the picture is then copied first and checked
+      // on the copy.
+      bool whole = last <= k + o_.buffers - 2 && holds(pixels, k);
+      unsigned char* handed = pixels;
+      if (whole && last - k >= o_.buffers / 2) {
+        std::memcpy(safe.data(), pixels, safe.size());
+        whole = stampOf(safe.data()) == static_cast<unsigned>(k) && holds(pixels, k);
+        handed = safe.data();
+      }
+      if (!whole) {
         noteNumber(r.lost, r.lostNumbers, k);
       } else {
         // The writer reports a failed transfer (a full disk) at a later
         // call: the pictures handed over until then need not all be on
         // disk. The recording is closed and counted afterwards.
-        if (IoWriteSeqPicture(sequence_, k, pixels) != 0) {
+        if (IoWriteSeqPicture(sequence_, k, handed) != 0) {
           progress.finish();
           r.writeFailedAt = k;
           r.recordingFailed = true;
@@ -307,15 +320,17 @@ class PortRun {
         ++r.handed;
         r.lastNumber = k;
         bytes += size;
+        const bool fromRing = handed == pixels;
+        if (!fromRing) ++r.copied;
         // Checked again once the writer has its copy: a buffer the grabber
         // began to refill meanwhile may have been copied partly refilled.
         // The writer gives no look at its copy, so the picture stays in the
         // recording and is reported.
-        if (!holds(pixels, k)) {
+        if (fromRing && !holds(pixels, k)) {
           noteNumber(r.damaged, r.damagedNumbers, k);
         } else if (display.idle()) {
-          display.take(pixels);
-          if (holds(pixels, k)) display.draw(k);
+          display.take(handed);
+          if (!fromRing || holds(pixels, k)) display.draw(k);
         }
       }
       r.seconds = std::chrono::duration<double>(Clock::now() - start).count();

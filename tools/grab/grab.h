@@ -57,6 +57,7 @@ struct RunResult {
   int lastNumber = 0;
   double seconds = 0;
   int shown = -1;  // pictures drawn on the display; -1: no display
+  int copied = 0;  // pictures copied before they were handed to the writer
 };
 
 // The files a port's run writes.

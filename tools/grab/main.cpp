@@ -98,6 +98,9 @@ int main(int argc, char** argv) {
     printNumbers("lost pictures", r.lostNumbers, r.lost, prefix);
     printNumbers("pictures overwritten while they were recorded (kept damaged)", r.damagedNumbers,
                  r.damaged, prefix);
+    if (r.copied > 0)
+      std::printf("%scopied %d pictures before handing them to the recording, which fell behind\n",
+                  prefix.c_str(), r.copied);
     if (r.shown >= 0)
       std::printf("%sshown %d of the %d recorded pictures on the display\n", prefix.c_str(),
                   r.shown, r.handed);
