@@ -42,6 +42,7 @@ echo "ok grab colour"
 rm -f pictor.log
 run grab --no-display --port 0,1 --colour --width 120 --height 40 --rate 50 --count 30 \
   --output two >grab.txt 2>&1 || fail "grab on two ports: $(cat grab.txt)"
+sed -i 's/\r$//' grab.txt  # Windows line ends
 grep -q "SIMCAM 0A, GAIN 3" grab.txt && grep -q "SIMCAM 0B, GAIN 3" grab.txt ||
   fail "cameras of both ports: $(cat grab.txt)"
 grep -q "^grabber open: .* ports 0,1; 30 pictures of 120x40 colour at 50/s on each" grab.txt ||
