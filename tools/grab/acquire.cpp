@@ -119,6 +119,7 @@ class Display {
     }
     if (index < 0) {
       std::fprintf(stderr, "grab: no display window could be opened; running without\n");
+      shown_ = -1;
       return;  // stays busy: nothing is offered any more
     }
     busy_.store(false, std::memory_order_release);
