@@ -68,8 +68,11 @@ echo "ok two ports with a display each"
 # buffer: the picture is in the recording, but is reported as damaged and
 # the run ends with status 3. The pictures after it find the grabber more
 # than half a ring ahead and are copied before they are handed over.
+# Under ThreadSanitizer the writer reading the buffer the simulated board
+# refills is that very overlap, as a board's DMA would be: not reported here.
 status=0
-QX_WRITE_STALL=5:600 LD_PRELOAD="$probe" "$bin/grab" --no-display --no-camera --width 64 \
+TSAN_OPTIONS="${TSAN_OPTIONS:+$TSAN_OPTIONS:}report_bugs=0" \
+  QX_WRITE_STALL=5:600 LD_PRELOAD="$probe" "$bin/grab" --no-display --no-camera --width 64 \
   --height 32 --rate 100 --buffers 16 --count 40 --output stalled >grab.txt 2>&1 || status=$?
 [ "$status" = 3 ] || fail "status $status after a stalled write: $(cat grab.txt)"
 grep -q "^recorded [0-9]* of 40 pictures .*, [1-9][0-9]* lost, 1 damaged$" grab.txt ||
