@@ -16,8 +16,14 @@ for case in "642 8 --grey" "101 24 --colour" "640 8 --grey"; do
   set -- $case; w=$1; bits=$2; mkdir -p "drawn$w"
   QX_DRAW_PROBE="$PWD/drawn$w" LD_PRELOAD="$probe" "$bin/grab" --display --no-camera $3 \
     --width "$w" --height 30 --count 4 --output "out$w" >grab.txt 2>&1 || fail "grab $w: $(cat grab.txt)"
-  for n in 1 2 3 4; do
-    "$bin/grab_check" drawn "drawn$w/drawn_$n.raw" "$w" 30 "$bits" $n || fail "width $w picture $n"
+  # The display skips the pictures that come while it draws: each one it
+  # was handed is checked.
+  drawn=$(ls "drawn$w" | wc -l)
+  [ "$drawn" -ge 1 ] && grep -q "^shown $drawn of the 4 recorded pictures" grab.txt ||
+    fail "width $w: $drawn drawn: $(cat grab.txt)"
+  for f in "drawn$w"/drawn_*.raw; do
+    n=${f#drawn$w/drawn_}; n=${n%.raw}
+    "$bin/grab_check" drawn "$f" "$w" 30 "$bits" "$n" || fail "width $w picture $n"
   done
   echo "ok $w x 30 x $bits drawn with rows the display reads"
 done

@@ -19,7 +19,8 @@
 #include <string>
 
 namespace {
-int depth = 8, width = 0, height = 0;
+// One set for all displays: grab opens each with the same size.
+std::atomic<int> depth{8}, width{0}, height{0};
 
 thread_local void* lastFromGrabber = nullptr;
 std::atomic<int> fromRing{0}, fromCopy{0};
