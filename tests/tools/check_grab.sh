@@ -37,6 +37,40 @@ run grab_check picture colour/last.tif 100 30 24 12 || fail "colour TIFF"
 run grab_check picture colour/last.bmp 100 30 24 12 || fail "colour BMP"
 echo "ok grab colour"
 
+# Both ports at once, each into its own recording named after its port, with
+# a line of its own; the single-port names are not written.
+rm -f pictor.log
+run grab --no-display --port 0,1 --colour --width 120 --height 40 --rate 50 --count 30 \
+  --output two >grab.txt 2>&1 || fail "grab on two ports: $(cat grab.txt)"
+sed -i 's/\r$//' grab.txt  # Windows line ends
+grep -q "SIMCAM 0A, GAIN 3" grab.txt && grep -q "SIMCAM 0B, GAIN 3" grab.txt ||
+  fail "cameras of both ports: $(cat grab.txt)"
+grep -q "^grabber open: .* ports 0,1; 30 pictures of 120x40 colour at 50/s on each" grab.txt ||
+  fail "two ports: $(cat grab.txt)"
+for p in 0 1; do
+  grep -q "^port $p: recorded 30 of 30 pictures .*, 0 lost$" grab.txt || fail "port $p: $(cat grab.txt)"
+  grep -q "^port $p: outputs: two/grab_port$p.seq, two/grab_port$p.avi, two/last_port$p.tif, two/last_port$p.bmp (last picture 30)" grab.txt ||
+    fail "outputs of port $p: $(cat grab.txt)"
+  run grab_check recording two/grab_port$p.seq 120 40 24 30 consecutive >/dev/null ||
+    fail "recording of port $p"
+  run seqtool verify two/grab_port$p.seq >verify.txt || fail "verify port $p: $(cat verify.txt)"
+  run grab_check picture two/last_port$p.tif 120 40 24 30 || fail "TIFF of port $p"
+  run grab_check picture two/last_port$p.bmp 120 40 24 30 || fail "BMP of port $p"
+  [ -s two/grab_port$p.avi ] || fail "no AVI of port $p"
+  # Every picture of the port was taken from the port's own ring.
+  [ "$(grep -c "Px_getImagePtr([^,]*,[0-9]*,$p)" pictor.log)" = 30 ] ||
+    fail "pictures taken on port $p: $(grep -c "Px_getImagePtr(" pictor.log)"
+done
+grep -q "^ports 0,1 together: 60 of 60 pictures in .*, 0 lost$" grab.txt || fail "$(cat grab.txt)"
+[ ! -e two/grab.seq ] && [ ! -e two/last.tif ] || fail "single-port names written: $(ls two)"
+# A port given twice, or one the board does not have, is refused.
+for bad in 0,0 0,2 0, ,1; do
+  if run grab --no-display --no-camera --port "$bad" >err.txt 2>&1; then fail "--port $bad"; fi
+  grep -q "bad value $bad for --port" err.txt || fail "--port $bad: $(cat err.txt)"
+done
+run grab --help | grep -q -- "--port .*comma-separated" || fail "--port in the usage"
+echo "ok grab on two ports"
+
 # With a display the pictures are drawn as they are recorded.
 if [ -n "$display" ]; then
   run grab --display --count 10 --output shown >grab.txt 2>&1 ||

@@ -48,8 +48,8 @@ bool exchange(hSerRef port, const std::string& command, std::string& answer) {
 
 }  // namespace
 
-bool setUpCamera(const Options& o) {
-  const CLUINT32 index = static_cast<CLUINT32>(2 * o.board + o.port);
+bool setUpCamera(const Options& o, int cameraPort) {
+  const CLUINT32 index = static_cast<CLUINT32>(2 * o.board + cameraPort);
   hSerRef port = nullptr;
   const int status = clSerialInit(index, &port);
   if (status != CL_ERR_NO_ERR) {

@@ -5,6 +5,7 @@
 #define QX_TOOLS_GRAB_H
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,10 @@ struct Px_Struct;
 namespace grab {
 
 struct Options {
-  std::string applet;  // applet library name or path
-  int board = 0;       // board index
-  int port = 0;        // camera port of the board (0 = A, 1 = B)
-  int count = 100;     // pictures to acquire
+  std::string applet;         // applet library name or path
+  int board = 0;              // board index
+  std::vector<int> ports{0};  // camera ports of the board (0 = A, 1 = B), each recorded
+  int count = 100;            // pictures to acquire
   int width = 640;
   int height = 480;
   int bits = 8;              // 8 grey, 24 colour
@@ -38,30 +39,47 @@ void printUsage(std::FILE* to);
 
 // Identifies the camera, sets one value and reads it back. False, with the
 // Camera Link library's own text on standard error, on any failure.
-bool setUpCamera(const Options& options);
+bool setUpCamera(const Options& options, int port);
 
-// What an acquisition run brought.
+// What an acquisition run on one port brought.
 struct RunResult {
-  int recorded = 0;                 // pictures in the recording, on disk
-  int handed = 0;                   // pictures handed to the recording's writer
-  int writeFailedAt = 0;            // picture whose write failed, 0: none did
-  bool recordingFailed = false;     // a write or the close of the recording failed
-  int lost = 0;                     // pictures missing from the recording
-  std::vector<int> lostNumbers;     // the first missing picture numbers (up to 20)
+  int recorded = 0;              // pictures in the recording, on disk
+  int handed = 0;                // pictures handed to the recording's writer
+  int writeFailedAt = 0;         // picture whose write failed, 0: none did
+  bool recordingFailed = false;  // a write or the close of the recording failed
+  int lost = 0;                  // pictures missing from the recording
+  std::vector<int> lostNumbers;  // the first missing picture numbers (up to 20)
+  // Pictures whose ring buffer the grabber began to refill while the writer
+  // copied them: they are in the recording, possibly mixed with a later one.
+  int damaged = 0;
+  std::vector<int> damagedNumbers;  // the first of them (up to 20)
   std::vector<unsigned char> last;  // the last recorded picture
   int lastNumber = 0;
   double seconds = 0;
+  int shown = -1;  // pictures drawn on the display; -1: no display
+  int copied = 0;  // pictures copied before they were handed to the writer
 };
 
-// Acquires options.count pictures on the grabber into the recording
-// `sequenceFile`. False, with the libraries' own texts on standard error, on
-// failure. The grabber is released by the caller.
-bool acquire(Px_Struct* grabber, const Options& options, const std::string& sequenceFile,
-             RunResult& result);
+// The files a port's run writes.
+struct OutputNames {
+  std::string sequence, video, tiff, bmp;
+};
+// grab.seq, grab.avi, last.tif and last.bmp in the output folder for a run
+// on one port; with more ports each name carries its port (grab_port1.seq).
+OutputNames outputNames(const Options& options, int port);
+
+class Progress;
+
+// Acquires options.count pictures on every port of options.ports at once,
+// each into its own recording (`names[i].sequence` for ports[i]); results[i]
+// tells what port i brought. False, with the libraries' own texts on
+// standard error, when any port failed. The grabber is released by the
+// caller.
+bool acquire(Px_Struct* grabber, const Options& options, const std::vector<OutputNames>& names,
+             std::vector<RunResult>& results);
 
 // The recording as AVI, the last picture as TIFF and BMP.
-bool exportOutputs(const Options& options, const std::string& sequenceFile,
-                   const RunResult& result);
+bool exportOutputs(const Options& options, const OutputNames& names, const RunResult& result);
 
 // Bytes per picture.
 inline int pictureSize(const Options& o) {
@@ -71,18 +89,26 @@ inline int pictureSize(const Options& o) {
 // Joins a folder and a file name.
 std::string inFolder(const std::string& folder, const std::string& name);
 
-// Progress line, shown only on a terminal.
+// Progress line, shown only on a terminal: one part for each port, updated
+// from each port's own thread.
 class Progress {
  public:
-  explicit Progress(int total);
-  void update(int done, int lost, double seconds, double bytes);
+  Progress(int total, const std::vector<int>& ports);
+  void update(int index, int done, int lost, double seconds, double bytes);
   void finish();
 
  private:
+  struct Port {
+    int done = 0, lost = 0;
+    double seconds = 0, bytes = 0;
+  };
   int total_;
+  std::vector<int> ports_;
+  std::vector<Port> state_;
   bool terminal_;
   double lastShown_ = -1;
   bool shown_ = false;
+  std::mutex lock_;
 };
 
 bool standardOutputIsTerminal();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace grab {
 
@@ -25,6 +26,26 @@ bool toInt(const char* text, int low, int high, int& value) {
   return true;
 }
 
+// "0", "1" or a list of them such as "0,1", each port once.
+bool toPorts(const std::string& text, std::vector<int>& ports) {
+  std::vector<int> list;
+  size_t from = 0;
+  for (;;) {
+    const size_t comma = text.find(',', from);
+    const std::string one = text.substr(from, comma == std::string::npos ? comma : comma - from);
+    int port = 0;
+    if (!toInt(one.c_str(), 0, 1, port)) return false;
+    for (int seen : list) {
+      if (seen == port) return false;
+    }
+    list.push_back(port);
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  ports = list;
+  return true;
+}
+
 // A command line that cannot be used: the reason, then the usage.
 bool refuse(const std::string& reason) {
   std::fprintf(stderr, "grab: %s\n", reason.c_str());
@@ -39,10 +60,9 @@ struct NumberOption {
 };
 
 const NumberOption kNumbers[] = {
-    {"--board", 0, 10, &Options::board},        {"--port", 0, 1, &Options::port},
-    {"--count", 1, 100000000, &Options::count}, {"--width", 4, 16384, &Options::width},
-    {"--height", 1, 16384, &Options::height},   {"--rate", 1, 1000, &Options::rate},
-    {"--buffers", 2, 1024, &Options::buffers},
+    {"--board", 0, 10, &Options::board},    {"--count", 1, 100000000, &Options::count},
+    {"--width", 4, 16384, &Options::width}, {"--height", 1, 16384, &Options::height},
+    {"--rate", 1, 1000, &Options::rate},    {"--buffers", 2, 1024, &Options::buffers},
 };
 
 }  // namespace
@@ -52,7 +72,9 @@ void printUsage(std::FILE* to) {
                "usage: grab [options]\n"
                "  --applet <library>   applet library (default %s)\n"
                "  --board <index>      board index 0..10 (default 0)\n"
-               "  --port <0|1>         camera port A or B (default 0)\n"
+               "  --port <list>        camera port: 0 (A) or 1 (B), or a comma-separated\n"
+               "                       list like 0,1 to record both ports at once, each\n"
+               "                       into its own recording (default 0)\n"
                "  --count <n>          pictures to record (default 100)\n"
                "  --width <pixels>     picture width (default 640)\n"
                "  --height <rows>      picture height (default 480)\n"
@@ -103,6 +125,12 @@ bool parseOptions(int argc, char** argv, Options& o, bool& exitNow) {
       char** v = values(1);
       if (v == nullptr) return refuse("option " + a + " needs a value");
       (a == "--applet" ? o.applet : o.output) = v[0];
+    } else if (a == "--port") {
+      char** v = values(1);
+      if (v == nullptr) return refuse("option --port needs a value");
+      if (!toPorts(v[0], o.ports))
+        return refuse("bad value " + std::string(v[0]) +
+                      " for --port (0, 1 or a comma-separated list of them such as 0,1)");
     } else if (a == "--camera-set") {
       char** v = values(2);
       if (v == nullptr) return refuse("option --camera-set needs a name and a value");

@@ -3,6 +3,7 @@
 #include "nimbrix.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace grab {
@@ -42,24 +43,34 @@ void failed(const std::string& name, const char* what) {
 
 }  // namespace
 
-bool exportOutputs(const Options& o, const std::string& sequenceFile, const RunResult& r) {
+OutputNames outputNames(const Options& o, int port) {
+  const std::string tag = o.ports.size() > 1 ? "_port" + std::to_string(port) : std::string();
+  OutputNames names;
+  names.sequence = inFolder(o.output, "grab" + tag + ".seq");
+  names.video = inFolder(o.output, "grab" + tag + ".avi");
+  names.tiff = inFolder(o.output, "last" + tag + ".tif");
+  names.bmp = inFolder(o.output, "last" + tag + ".bmp");
+  return names;
+}
+
+bool exportOutputs(const Options& o, const OutputNames& names, const RunResult& r) {
   if (r.recorded == 0 || r.last.empty()) {
     std::fprintf(stderr, "grab: no picture was recorded; nothing to export\n");
     return false;
   }
   bool ok = true;
-  const std::string avi = inFolder(o.output, "grab.avi");
-  if (!writeVideo(o, sequenceFile, r.recorded, avi)) {
+  const std::string& avi = names.video;
+  if (!writeVideo(o, names.sequence, r.recorded, avi)) {
     failed(avi, "video");
     ok = false;
   }
   std::vector<unsigned char> last = r.last;  // the writers take non-const pixels
-  const std::string tiff = inFolder(o.output, "last.tif");
+  const std::string& tiff = names.tiff;
   if (IoWriteTiff(tiff.c_str(), last.data(), o.width, o.height, 8, o.bits / 8) != 0) {
     failed(tiff, "picture");
     ok = false;
   }
-  const std::string bmp = inFolder(o.output, "last.bmp");
+  const std::string& bmp = names.bmp;
   if (IoWriteBmp(bmp.c_str(), last.data(), o.width, o.height, o.bits) != 0) {
     failed(bmp, "picture");
     ok = false;
