@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace qp = qx::platform;
 namespace qt = qx::test;
 
@@ -46,10 +49,26 @@ TEST(Directory, ListsMatchingFilesOnly) {
 }
 
 TEST(Ticks, AdvanceInMilliseconds) {
-  const std::uint32_t start = qp::tickCount();
-  std::uint32_t now = start;
-  while (static_cast<std::uint32_t>(now - start) < 20u) now = qp::tickCount();
-  EXPECT_LT(static_cast<std::uint32_t>(now - start), 1000u);
+  // Measured against the standard library's steady clock, read just outside
+  // and just inside the two tick readings: the ticks elapsed lie between
+  // the two, give or take the counter's resolution (up to 16 ms on Windows).
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  };
+  constexpr long long kResolution = 20;
+  for (const int sleepMs : {0, 150, 400}) {
+    const Clock::time_point outerStart = Clock::now();
+    const std::uint32_t start = qp::tickCount();
+    const Clock::time_point innerStart = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+    const Clock::time_point innerEnd = Clock::now();
+    const std::uint32_t end = qp::tickCount();
+    const Clock::time_point outerEnd = Clock::now();
+    const long long ticks = static_cast<std::uint32_t>(end - start);
+    EXPECT_GE(ticks, ms(innerEnd - innerStart) - kResolution) << "slept " << sleepMs << " ms";
+    EXPECT_LE(ticks, ms(outerEnd - outerStart) + kResolution) << "slept " << sleepMs << " ms";
+  }
 }
 
 }  // namespace
