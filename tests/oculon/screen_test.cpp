@@ -98,18 +98,40 @@ TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   }
 }
 
+// Takes a test's work area back whatever happens in the test.
+struct WorkAreaAnnounced {
+  explicit WorkAreaAnnounced(const Rect& area) : ok(announceWorkArea(area)) {}
+  ~WorkAreaAnnounced() { withdrawWorkArea(); }
+  const bool ok;
+};
+
 TEST_F(ScreenTest, ResizeWithoutOwnerIsClampedToTheWorkAreaLess16) {
+  // A work area smaller than the screen and apart from its origin: sizes
+  // clamped to the screen, or to the area's corner, show.
+  const WorkAreaAnnounced announced({30, 40, 900, 700});
+  ASSERT_TRUE(announced.ok);
   ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
-  const Rect area = workArea();
   ASSERT_NE(SetDisplayWidth(0, 5000, 300), 0);
   Rect frame = frameOf(GetWindowHandle(0));
-  EXPECT_EQ(frame.width, area.width - 16);
+  EXPECT_EQ(frame.width, 900 - 16);
   EXPECT_EQ(frame.height, 300);
   ASSERT_NE(SetDisplayWidth(0, 250, 5000), 0);
   frame = frameOf(GetWindowHandle(0));
   EXPECT_EQ(frame.width, 250);
-  EXPECT_EQ(frame.height, area.height - 16);
+  EXPECT_EQ(frame.height, 700 - 16);
 }
+
+#if !defined(_WIN32)
+TEST_F(ScreenTest, ResizeWithoutOwnerOrWorkAreaIsClampedToTheScreenLess16) {
+  if (windowManagerAnnouncesWorkArea()) GTEST_SKIP() << "a window manager announces a work area";
+  const Rect screen = screenSize();
+  ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
+  ASSERT_NE(SetDisplayWidth(0, 5000, 5000), 0);
+  const Rect frame = frameOf(GetWindowHandle(0));
+  EXPECT_EQ(frame.width, screen.width - 16);
+  EXPECT_EQ(frame.height, screen.height - 16);
+}
+#endif
 
 TEST_F(ScreenTest, ResizeWithOwnerIsClampedToTheOwnerLess16InEachDirection) {
   const OculonWindow owner = makeOwnerWindow(300, 200);
