@@ -46,6 +46,11 @@ bool windowManagerAnnouncesWorkArea();
 // The whole screen's size, as the system reports it.
 Rect screenSize();
 
+// Resizes the window the way a user does through the window system, not
+// through the library: from the test's own X connection, or from the test's
+// thread rather than the window's. `width` x `height` is the outer size.
+void resizeFromOutside(OculonWindow window, int width, int height);
+
 // A plain top-level window of the test, to own displays.
 OculonWindow makeOwnerWindow(int width, int height);
 void destroyOwnerWindow(OculonWindow window);

@@ -71,6 +71,26 @@ TEST_F(ScreenTest, CallersBufferIsDrawnAndRepaintedAfterGrowing) {
   EXPECT_EQ(CloseDisplay(0), 0);
 }
 
+TEST_F(ScreenTest, AWindowGrownByTheUserShowsMoreOfThePictures) {
+  // Made large enough to hold the pictures, then made small.
+  ASSERT_EQ(CreateDisplay(8, 300, 200), 0);
+  ASSERT_NE(SetDisplayWidth(0, 120, 80), 0);
+  ASSERT_EQ(SetBufferWidth(0, 256, 160), 256);
+  const std::vector<uint8_t> grey = greyPicture(256, 160);
+  ASSERT_EQ(DrawBuffer(0, grey.data(), 1, "small"), 0);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 120, 80, greyExpected), "");
+  // Grown through the window system, not SetDisplayWidth: only the window's
+  // own notice of its new size tells the display to draw more.
+  resizeFromOutside(GetWindowHandle(0), 420, 300);
+  const std::vector<uint8_t> dark = flatPicture(256, 160, 0x20);
+  ASSERT_EQ(DrawBuffer(0, dark.data(), 2, "grown"), 0);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 256, 160, [](int, int) { return 0x202020u; }), "");
+  // And a repaint after it fills the grown window too.
+  ASSERT_NE(SetDisplayWidth(0, 100, 60), 0);
+  resizeFromOutside(GetWindowHandle(0), 420, 300);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 256, 160, [](int, int) { return 0x202020u; }), "");
+}
+
 TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   // The displays lie 100 pixels apart: their neighbours do not cover the
   // 64 pixels checked.

@@ -91,6 +91,10 @@ Rect screenSize() {
   return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+void resizeFromOutside(OculonWindow window, int width, int height) {
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 OculonWindow makeOwnerWindow(int width, int height) {
   return CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 600, 500, width, height,
                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -169,6 +169,12 @@ Rect screenSize() {
   return {0, 0, DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))};
 }
 
+void resizeFromOutside(OculonWindow window, int width, int height) {
+  Display* dpy = connection();
+  XResizeWindow(dpy, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(dpy, False);
+}
+
 OculonWindow makeOwnerWindow(int width, int height) {
   Display* dpy = connection();
   Window w =
