@@ -78,7 +78,7 @@ TEST_F(ScreenTest, AWindowGrownByTheUserShowsMoreOfThePictures) {
   ASSERT_EQ(SetBufferWidth(0, 256, 160), 256);
   const std::vector<uint8_t> grey = greyPicture(256, 160);
   ASSERT_EQ(DrawBuffer(0, grey.data(), 1, "small"), 0);
-  EXPECT_EQ(screenShows(GetWindowHandle(0), 120, 80, greyExpected), "");
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 96, 48, greyExpected), "");
   // Grown through the window system, not SetDisplayWidth: only the window's
   // own notice of its new size tells the display to draw more.
   resizeFromOutside(GetWindowHandle(0), 420, 300);
