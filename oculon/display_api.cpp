@@ -1,7 +1,11 @@
 // The exported functions: the slot table, numbering and picture copies are
-// the same on every system; windows and drawing go to the backend.
+// the same on every system; windows and drawing go to the backend. Each runs
+// its body through the boundary guard: an exception (a failed allocation)
+// becomes the function's failure result.
 #include <climits>
 #include <new>
+
+#include "platform/boundary.h"
 
 #include "backend.h"
 #include "display_table.h"
@@ -12,6 +16,7 @@
 using qx::oculon::DisplayRecord;
 using qx::oculon::DisplayTable;
 using qx::oculon::windowSystem;
+using qx::platform::guarded;
 
 namespace {
 
@@ -61,19 +66,7 @@ DisplayRecord* recordAt(int index) {
   return DisplayTable::instance().at(index);
 }
 
-}  // namespace
-
-extern "C" {
-
-OC_API int CreateDisplay(int bitDepth, int width, int height) {
-  return createDisplay(bitDepth, width, height, OculonWindow{});
-}
-
-OC_API int CreateDisplayEx(int bitDepth, int width, int height, OculonWindow parent) {
-  return createDisplay(bitDepth, width, height, parent);
-}
-
-OC_API int SetDisplayWidth(int index, int width, int height) {
+int setDisplayWidth(int index, int width, int height) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr) return -1;
   if (width < 1 || height < 1) return 0;
@@ -92,7 +85,7 @@ OC_API int SetDisplayWidth(int index, int width, int height) {
   return windowSystem().resize(*record, width, height);
 }
 
-OC_API int SetBufferWidth(int index, int width, int height) {
+int setBufferWidth(int index, int width, int height) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr) return -1;
   if (width < 0 || height < 0 ||
@@ -105,7 +98,7 @@ OC_API int SetBufferWidth(int index, int width, int height) {
   return width;
 }
 
-OC_API int SetBuffer(int index, void* buffer) {
+int setBuffer(int index, void* buffer) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr || buffer == nullptr) return -1;
   std::lock_guard<std::mutex> guard(record->lock);
@@ -113,7 +106,7 @@ OC_API int SetBuffer(int index, void* buffer) {
   return 1;
 }
 
-OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text) {
+int drawBuffer(int index, const void* pixels, int number, const char* text) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr || pixels == nullptr) return -1;
   // The display's own memory is sized for the creation size: a larger
@@ -141,7 +134,7 @@ OC_API int DrawBuffer(int index, const void* pixels, int number, const char* tex
   return 0;
 }
 
-OC_API int CloseDisplay(int index) {
+int closeDisplay(int index) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr) return -1;
   DisplayTable& table = DisplayTable::instance();
@@ -155,10 +148,49 @@ OC_API int CloseDisplay(int index) {
   return open;
 }
 
-OC_API OculonWindow GetWindowHandle(int index) {
+OculonWindow windowHandle(int index) {
   DisplayRecord* record = recordAt(index);
   if (record == nullptr) return OculonWindow{};
   return windowSystem().window(*record);
+}
+
+}  // namespace
+
+// The failure results are those the functions give for an index that names
+// no open display: -1, except SetDisplayWidth (0: not resized) and
+// GetWindowHandle (null).
+extern "C" {
+
+OC_API int CreateDisplay(int bitDepth, int width, int height) {
+  return guarded([&] { return createDisplay(bitDepth, width, height, OculonWindow{}); }, -1);
+}
+
+OC_API int CreateDisplayEx(int bitDepth, int width, int height, OculonWindow parent) {
+  return guarded([&] { return createDisplay(bitDepth, width, height, parent); }, -1);
+}
+
+OC_API int SetDisplayWidth(int index, int width, int height) {
+  return guarded([&] { return setDisplayWidth(index, width, height); }, 0);
+}
+
+OC_API int SetBufferWidth(int index, int width, int height) {
+  return guarded([&] { return setBufferWidth(index, width, height); }, -1);
+}
+
+OC_API int SetBuffer(int index, void* buffer) {
+  return guarded([&] { return setBuffer(index, buffer); }, -1);
+}
+
+OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text) {
+  return guarded([&] { return drawBuffer(index, pixels, number, text); }, -1);
+}
+
+OC_API int CloseDisplay(int index) {
+  return guarded([&] { return closeDisplay(index); }, -1);
+}
+
+OC_API OculonWindow GetWindowHandle(int index) {
+  return guarded([&] { return windowHandle(index); }, OculonWindow{});
 }
 
 }  // extern "C"

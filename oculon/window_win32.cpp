@@ -12,6 +12,7 @@
 
 #include "backend.h"
 #include "display_table.h"
+#include "platform/boundary.h"
 #include "title.h"
 
 namespace qx::oculon {
@@ -112,7 +113,7 @@ LRESULT onCreate(HWND window, DisplayRecord& record) {
   return 0;
 }
 
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     return onCreate(window, *static_cast<DisplayRecord*>(create->lpCreateParams));
@@ -150,6 +151,13 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The system calls this: no exception may reach it. A failure refuses the
+// window's creation, and is otherwise taken as handled.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return platform::guarded([&] { return handleMessage(window, message, wParam, lParam); },
+                           message == WM_CREATE ? LRESULT{-1} : LRESULT{0});
 }
 
 bool createWindow(DisplayRecord& record) {
@@ -191,7 +199,9 @@ void releaseWindow(BackendWindow& b) {
 DWORD WINAPI windowThread(void* parameter) {
   auto& record = *static_cast<DisplayRecord*>(parameter);
   BackendWindow& b = *record.backend;
-  if (!createWindow(record)) {
+  // An exception must not leave the thread (it would end the process):
+  // memory running out while the window is made fails the creation.
+  if (!platform::guarded([&] { return createWindow(record); }, false)) {
     MessageBoxA(nullptr, "ERR", "ERR", MB_OK);
     releaseWindow(b);
     b.failed = true;

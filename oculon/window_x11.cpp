@@ -33,6 +33,7 @@
 #include "errors_x11.h"
 #include "image_x11.h"
 #include "pixel_convert.h"
+#include "platform/boundary.h"
 #include "title.h"
 
 namespace qx::oculon {
@@ -332,9 +333,15 @@ void windowThread(DisplayRecord* record) {
   bool made = false;
   if (b.display != nullptr) {
     XSetIOErrorExitHandler(b.display, connectionLost, &b);
-    x11::watchErrors(b.display);
-    std::lock_guard<std::mutex> guard(record->lock);
-    made = createWindow(*record);
+    // An exception must not end this thread (and with it the process):
+    // memory running out while the window is made fails the creation.
+    made = platform::guarded(
+        [&] {
+          x11::watchErrors(b.display);
+          std::lock_guard<std::mutex> guard(record->lock);
+          return createWindow(*record);
+        },
+        false);
   }
   if (!made) {
     std::fputs("ERR\n", stderr);
@@ -348,52 +355,51 @@ void windowThread(DisplayRecord* record) {
   releaseWindow(*record);
 }
 
+// Ends what openWindow made, whatever stage it reached: waits for the window
+// thread (which releases the window on its way out), closes the wake-up
+// pipe and frees the backend state.
+void destroyBackend(DisplayRecord& record) {
+  BackendWindow* b = record.backend;
+  if (b->thread.joinable()) b->thread.join();
+  for (int& end : b->wakePipe) {
+    if (end >= 0) close(end);
+    end = -1;
+  }
+  delete b;
+  record.backend = nullptr;
+}
+
 bool openWindow(DisplayRecord& record) {
   // Connections are used by two threads of ours (never at the same time);
   // Xlib must know before the first connection is made.
   static const bool threadsReady = XInitThreads() != 0;
   (void)threadsReady;
-  auto* b = new BackendWindow;
-  record.backend = b;
-  if (pipe2(b->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    delete b;
-    record.backend = nullptr;
-    return false;
+  record.backend = new BackendWindow;
+  BackendWindow* b = record.backend;
+  bool running = false;
+  if (pipe2(b->wakePipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    try {
+      b->thread = std::thread(windowThread, &record);
+    } catch (...) {
+      // No thread (std::system_error), or no memory for its start-up.
+    }
   }
-  try {
-    b->thread = std::thread(windowThread, &record);
-  } catch (const std::system_error&) {
-    close(b->wakePipe[0]);
-    close(b->wakePipe[1]);
-    delete b;
-    record.backend = nullptr;
-    return false;
-  }
-  {
+  if (b->thread.joinable()) {
     std::unique_lock<std::mutex> wait(b->startLock);
     b->started.wait(wait, [b] { return b->start != BackendWindow::Start::Pending; });
+    running = b->start == BackendWindow::Start::Running;
   }
-  if (b->start == BackendWindow::Start::Running) return true;
-  b->thread.join();
-  close(b->wakePipe[0]);
-  close(b->wakePipe[1]);
-  delete b;
-  record.backend = nullptr;
-  return false;
+  if (!running) destroyBackend(record);
+  return running;
 }
 
 void closeWindow(DisplayRecord& record) {
-  BackendWindow* b = record.backend;
   {
     std::lock_guard<std::mutex> guard(record.lock);
-    b->closing = true;
+    record.backend->closing = true;
   }
-  wake(*b);
-  b->thread.join();
-  close(b->wakePipe[0]);
-  close(b->wakePipe[1]);
-  delete b;
-  record.backend = nullptr;
+  wake(*record.backend);
+  destroyBackend(record);
 }
 
 void setTitle(DisplayRecord& record, const char* title) {

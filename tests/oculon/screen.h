@@ -32,8 +32,24 @@ bool windowExists(OculonWindow window);
 // window system puts on the screen).
 std::vector<uint32_t> screenshot(OculonWindow window, int width, int height);
 
-// The screen's work area, as the system announces it.
-Rect workArea();
+// Announces `area` as the screen's work area, as a window manager (X11) or
+// the shell (Windows) does, so that a test knows the work area without
+// reading it the way the library does. False when the system refused.
+bool announceWorkArea(const Rect& area);
+// Takes the announcement back: X11 has no work area then (the library falls
+// back to the whole screen), Windows its own again.
+void withdrawWorkArea();
+#if !defined(_WIN32)
+// Whether a window manager announces a work area (X11).
+bool windowManagerAnnouncesWorkArea();
+#endif
+// The whole screen's size, as the system reports it.
+Rect screenSize();
+
+// Resizes the window the way a user does through the window system, not
+// through the library: from the test's own X connection, or from the test's
+// thread rather than the window's. `width` x `height` is the outer size.
+void resizeFromOutside(OculonWindow window, int width, int height);
 
 // A plain top-level window of the test, to own displays.
 OculonWindow makeOwnerWindow(int width, int height);

@@ -71,6 +71,26 @@ TEST_F(ScreenTest, CallersBufferIsDrawnAndRepaintedAfterGrowing) {
   EXPECT_EQ(CloseDisplay(0), 0);
 }
 
+TEST_F(ScreenTest, AWindowGrownByTheUserShowsMoreOfThePictures) {
+  // Made large enough to hold the pictures, then made small.
+  ASSERT_EQ(CreateDisplay(8, 300, 200), 0);
+  ASSERT_NE(SetDisplayWidth(0, 120, 80), 0);
+  ASSERT_EQ(SetBufferWidth(0, 256, 160), 256);
+  const std::vector<uint8_t> grey = greyPicture(256, 160);
+  ASSERT_EQ(DrawBuffer(0, grey.data(), 1, "small"), 0);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 96, 48, greyExpected), "");
+  // Grown through the window system, not SetDisplayWidth: only the window's
+  // own notice of its new size tells the display to draw more.
+  resizeFromOutside(GetWindowHandle(0), 420, 300);
+  const std::vector<uint8_t> dark = flatPicture(256, 160, 0x20);
+  ASSERT_EQ(DrawBuffer(0, dark.data(), 2, "grown"), 0);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 256, 160, [](int, int) { return 0x202020u; }), "");
+  // And a repaint after it fills the grown window too.
+  ASSERT_NE(SetDisplayWidth(0, 100, 60), 0);
+  resizeFromOutside(GetWindowHandle(0), 420, 300);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 256, 160, [](int, int) { return 0x202020u; }), "");
+}
+
 TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   // The displays lie 100 pixels apart: their neighbours do not cover the
   // 64 pixels checked.
@@ -98,18 +118,40 @@ TEST_F(ScreenTest, ClosingOneDisplayLeavesTheOthersPaintingAndResizing) {
   }
 }
 
+// Takes a test's work area back whatever happens in the test.
+struct WorkAreaAnnounced {
+  explicit WorkAreaAnnounced(const Rect& area) : ok(announceWorkArea(area)) {}
+  ~WorkAreaAnnounced() { withdrawWorkArea(); }
+  const bool ok;
+};
+
 TEST_F(ScreenTest, ResizeWithoutOwnerIsClampedToTheWorkAreaLess16) {
+  // A work area smaller than the screen and apart from its origin: sizes
+  // clamped to the screen, or to the area's corner, show.
+  const WorkAreaAnnounced announced({30, 40, 900, 700});
+  ASSERT_TRUE(announced.ok);
   ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
-  const Rect area = workArea();
   ASSERT_NE(SetDisplayWidth(0, 5000, 300), 0);
   Rect frame = frameOf(GetWindowHandle(0));
-  EXPECT_EQ(frame.width, area.width - 16);
+  EXPECT_EQ(frame.width, 900 - 16);
   EXPECT_EQ(frame.height, 300);
   ASSERT_NE(SetDisplayWidth(0, 250, 5000), 0);
   frame = frameOf(GetWindowHandle(0));
   EXPECT_EQ(frame.width, 250);
-  EXPECT_EQ(frame.height, area.height - 16);
+  EXPECT_EQ(frame.height, 700 - 16);
 }
+
+#if !defined(_WIN32)
+TEST_F(ScreenTest, ResizeWithoutOwnerOrWorkAreaIsClampedToTheScreenLess16) {
+  if (windowManagerAnnouncesWorkArea()) GTEST_SKIP() << "a window manager announces a work area";
+  const Rect screen = screenSize();
+  ASSERT_EQ(CreateDisplay(8, 200, 150), 0);
+  ASSERT_NE(SetDisplayWidth(0, 5000, 5000), 0);
+  const Rect frame = frameOf(GetWindowHandle(0));
+  EXPECT_EQ(frame.width, screen.width - 16);
+  EXPECT_EQ(frame.height, screen.height - 16);
+}
+#endif
 
 TEST_F(ScreenTest, ResizeWithOwnerIsClampedToTheOwnerLess16InEachDirection) {
   const OculonWindow owner = makeOwnerWindow(300, 200);

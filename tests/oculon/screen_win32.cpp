@@ -69,10 +69,30 @@ std::vector<uint32_t> screenshot(OculonWindow window, int width, int height) {
   return pixels;
 }
 
-Rect workArea() {
-  RECT r{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+namespace {
+// The system's own work area, kept while a test's announcement stands.
+bool g_saved = false;
+RECT g_systemArea{};
+}  // namespace
+
+bool announceWorkArea(const Rect& area) {
+  if (!g_saved) g_saved = SystemParametersInfoA(SPI_GETWORKAREA, 0, &g_systemArea, 0) != FALSE;
+  RECT r{area.x, area.y, area.x + area.width, area.y + area.height};
+  return SystemParametersInfoA(SPI_SETWORKAREA, 0, &r, 0) != FALSE;
+}
+
+void withdrawWorkArea() {
+  if (!g_saved) return;
+  SystemParametersInfoA(SPI_SETWORKAREA, 0, &g_systemArea, 0);
+  g_saved = false;
+}
+
+Rect screenSize() {
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void resizeFromOutside(OculonWindow window, int width, int height) {
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 OculonWindow makeOwnerWindow(int width, int height) {

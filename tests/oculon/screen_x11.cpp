@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "screen.h"
 
@@ -102,24 +103,76 @@ std::vector<uint32_t> screenshot(OculonWindow window, int width, int height) {
   return pixels;
 }
 
-Rect workArea() {
-  Display* dpy = connection();
-  Rect r{0, 0, DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))};
+namespace {
+
+Atom workAreaAtom(Display* dpy) {
+  return XInternAtom(dpy, "_NET_WORKAREA", False);
+}
+
+// The announcement a window manager made, kept while a test's stands.
+bool g_saved = false;
+std::vector<long> g_managerArea;
+
+std::vector<long> announcedArea(Display* dpy) {
+  std::vector<long> area;
   Atom type;
   int format;
   unsigned long count, after;
   unsigned char* data = nullptr;
-  const Atom workArea = XInternAtom(dpy, "_NET_WORKAREA", True);
-  if (workArea != None &&
-      XGetWindowProperty(dpy, DefaultRootWindow(dpy), workArea, 0, 4, False, XA_CARDINAL, &type,
-                         &format, &count, &after, &data) == Success &&
-      data != nullptr && count >= 4) {
-    const long* area = reinterpret_cast<const long*>(data);
-    r = {static_cast<int>(area[0]), static_cast<int>(area[1]), static_cast<int>(area[2]),
-         static_cast<int>(area[3])};
+  if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), workAreaAtom(dpy), 0, 64, False, XA_CARDINAL,
+                         &type, &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    const long* values = reinterpret_cast<const long*>(data);
+    area.assign(values, values + count);
   }
   if (data != nullptr) XFree(data);
-  return r;
+  return area;
+}
+
+void setArea(Display* dpy, const std::vector<long>& area) {
+  XChangeProperty(dpy, DefaultRootWindow(dpy), workAreaAtom(dpy), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(area.data()),
+                  static_cast<int>(area.size()));
+}
+
+}  // namespace
+
+bool announceWorkArea(const Rect& area) {
+  Display* dpy = connection();
+  if (!g_saved) {
+    g_managerArea = announcedArea(dpy);
+    g_saved = true;
+  }
+  setArea(dpy, {area.x, area.y, area.width, area.height});
+  XSync(dpy, False);
+  return announcedArea(dpy).size() == 4;
+}
+
+void withdrawWorkArea() {
+  Display* dpy = connection();
+  if (!g_saved) return;
+  if (g_managerArea.empty()) {
+    XDeleteProperty(dpy, DefaultRootWindow(dpy), workAreaAtom(dpy));
+  } else {
+    setArea(dpy, g_managerArea);
+  }
+  XSync(dpy, False);
+  g_saved = false;
+}
+
+bool windowManagerAnnouncesWorkArea() {
+  return !announcedArea(connection()).empty();
+}
+
+Rect screenSize() {
+  Display* dpy = connection();
+  return {0, 0, DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy))};
+}
+
+void resizeFromOutside(OculonWindow window, int width, int height) {
+  Display* dpy = connection();
+  XResizeWindow(dpy, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(dpy, False);
 }
 
 OculonWindow makeOwnerWindow(int width, int height) {

@@ -75,27 +75,26 @@ TEST(Directory, ListsMatchingFilesOnly) {
 }
 
 TEST(Ticks, AdvanceInMilliseconds) {
-  // Judged by the standard steady clock, not by the counter under test: a
-  // counter in other units or one that stands still is caught. The ticks
-  // are read between two readings of the clock on each side, so the true
-  // advance lies between the inner and the outer interval; the slack covers
-  // the counter's granularity (about 16 ms on some systems).
+  // Measured against the standard library's steady clock, read just outside
+  // and just inside the two tick readings: the ticks elapsed lie between
+  // the two, give or take the counter's resolution (up to 16 ms on Windows).
   using Clock = std::chrono::steady_clock;
-  using std::chrono::duration_cast;
-  using std::chrono::milliseconds;
-  const auto outerStart = Clock::now();
-  const std::uint32_t start = qp::tickCount();
-  const auto innerStart = Clock::now();
-  std::this_thread::sleep_for(milliseconds(120));
-  const auto innerEnd = Clock::now();
-  const std::uint32_t end = qp::tickCount();
-  const auto outerEnd = Clock::now();
-  const long long advance = static_cast<std::uint32_t>(end - start);
-  const long long inner = duration_cast<milliseconds>(innerEnd - innerStart).count();
-  const long long outer = duration_cast<milliseconds>(outerEnd - outerStart).count();
-  constexpr long long kSlack = 20;
-  EXPECT_GE(advance, inner - kSlack);
-  EXPECT_LE(advance, outer + kSlack);
+  const auto ms = [](Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  };
+  constexpr long long kResolution = 20;
+  for (const int sleepMs : {0, 150, 400}) {
+    const Clock::time_point outerStart = Clock::now();
+    const std::uint32_t start = qp::tickCount();
+    const Clock::time_point innerStart = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+    const Clock::time_point innerEnd = Clock::now();
+    const std::uint32_t end = qp::tickCount();
+    const Clock::time_point outerEnd = Clock::now();
+    const long long ticks = static_cast<std::uint32_t>(end - start);
+    EXPECT_GE(ticks, ms(innerEnd - innerStart) - kResolution) << "slept " << sleepMs << " ms";
+    EXPECT_LE(ticks, ms(outerEnd - outerStart) + kResolution) << "slept " << sleepMs << " ms";
+  }
 }
 
 }  // namespace

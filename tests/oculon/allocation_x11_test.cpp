@@ -1,0 +1,120 @@
+// Memory running out inside the library: every exported function returns its
+// failure result instead of letting an exception out, on the caller's thread
+// and on the window thread. This program's own operator new stands in for
+// the whole process's, so a test can make allocations fail.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "display_fixture.h"
+
+namespace {
+
+// Allocations still allowed; negative: no limit.
+std::atomic<long> g_budget{-1};
+
+bool refused() {
+  long left = g_budget.load();
+  while (left >= 0) {
+    if (left == 0) return true;
+    if (g_budget.compare_exchange_weak(left, left - 1)) return false;
+  }
+  return false;
+}
+
+void* allocate(std::size_t n) noexcept {
+  return refused() ? nullptr : std::malloc(n == 0 ? 1 : n);
+}
+
+// Allows `n` more allocations while it lives; ends the limit whatever
+// happened.
+struct Budget {
+  explicit Budget(long n) { g_budget.store(n); }
+  ~Budget() { g_budget.store(-1); }
+};
+
+}  // namespace
+
+// Our operator new takes its memory from malloc, so free is the matching
+// release; the compiler cannot see that pairing.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(std::size_t n) {
+  if (void* p = allocate(n)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+  if (void* p = allocate(n)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  return allocate(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+  return allocate(n);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace qx::test {
+namespace {
+
+using OutOfMemory = DisplayTest;
+
+TEST_F(OutOfMemory, CreationFailsWithMinusOneWhereverMemoryRunsOutAndLeavesNothing) {
+  // Budgets from none upwards make each allocation of a creation fail in
+  // turn, those of the caller's thread and those of the window thread.
+  long budget = 0;
+  int created = -1;
+  for (; budget < 2000 && created < 0; ++budget) {
+    Budget limit(budget);
+    created = CreateDisplay(24, 160, 120);
+    if (created < 0) {
+      ASSERT_EQ(created, -1) << "with " << budget << " allocations";
+    }
+  }
+  ASSERT_EQ(created, 0) << "no creation succeeded";
+  // The creation allocates: the failures above were real ones.
+  EXPECT_GT(budget, 3);
+  // None of the failed creations kept a slot or counted as open: the
+  // display is the first one.
+  const std::string want = "Framegrabber Display 0";
+  EXPECT_EQ(titleBecomes(GetWindowHandle(0), want), want);
+  EXPECT_EQ(CloseDisplay(0), 0);
+}
+
+TEST_F(OutOfMemory, APictureWithoutMemoryForItsTitleIsRefusedAndNotDrawn) {
+  ASSERT_EQ(CreateDisplay(8, 160, 120), 0);
+  ASSERT_EQ(SetBufferWidth(0, 128, 96), 128);
+  const std::vector<uint8_t> picture = greyPicture(128, 96);
+  {
+    Budget none(0);
+    EXPECT_EQ(DrawBuffer(0, picture.data(), 7, "without memory"), -1);
+  }
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 128, 96, [](int, int) { return 0xffffffu; }), "");
+  EXPECT_EQ(titleOf(GetWindowHandle(0)), "Framegrabber Display 0");
+  // The display goes on once memory is back.
+  EXPECT_EQ(DrawBuffer(0, picture.data(), 8, "with memory"), 0);
+  EXPECT_EQ(screenShows(GetWindowHandle(0), 128, 96, greyExpected), "");
+  // What needs no memory still works without it, closing included.
+  Budget none(0);
+  EXPECT_NE(SetDisplayWidth(0, 150, 110), 0);
+  EXPECT_EQ(SetBufferWidth(0, 64, 48), 64);
+  EXPECT_NE(GetWindowHandle(0), OculonWindow{});
+  EXPECT_EQ(CloseDisplay(0), 0);
+}
+
+}  // namespace
+}  // namespace qx::test
