@@ -1,5 +1,6 @@
 // The Camera Link functions that need no open port.
 #include "clserqx3.h"
+#include "exported.h"
 #include "runtime.h"
 
 #include <cstdio>
@@ -54,14 +55,16 @@ CLINT32 copyText(const char* text, CLINT8* out, CLUINT32* size) {
 
 CLSER_API CLINT32 clGetManufacturerInfo(CLINT8* manufacturerName, CLUINT32* bufferSize,
                                         CLUINT32* version) {
-  if (version != nullptr) *version = CL_DLL_VERSION_1_1;
-  return copyText(kManufacturer, manufacturerName, bufferSize);
+  return exported([&] {
+    if (version != nullptr) *version = CL_DLL_VERSION_1_1;
+    return copyText(kManufacturer, manufacturerName, bufferSize);
+  });
 }
 
 CLSER_API CLINT32 clGetNumSerialPorts(CLUINT32* numSerialPorts) {
-  if (numSerialPorts == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  *numSerialPorts = 0;
-  try {
+  return exported([&]() -> CLINT32 {
+    if (numSerialPorts == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+    *numSerialPorts = 0;
     CLUINT32 boards = 0;
     // Boards count up to the first one that cannot be opened.
     for (int index = 0; index < kMaxProbedBoards; ++index) {
@@ -71,29 +74,34 @@ CLSER_API CLINT32 clGetNumSerialPorts(CLUINT32* numSerialPorts) {
       ++boards;
     }
     *numSerialPorts = 2 * boards;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
-  return CL_ERR_NO_ERR;
+    return CL_ERR_NO_ERR;
+  });
 }
 
 CLSER_API CLINT32 clGetSerialPortIdentifier(CLUINT32 serialIndex, CLINT8* portID,
                                             CLUINT32* bufferSize) {
-  // "corv" and one digit with its terminating zero.
-  if (bufferSize == nullptr || *bufferSize < 6 || portID == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  if (serialIndex > 8) return CL_ERR_INVALID_INDEX;
-  std::snprintf(portID, 6, "corv%u", serialIndex);
-  return CL_ERR_NO_ERR;
+  return exported([&]() -> CLINT32 {
+    // "corv" and one digit with its terminating zero.
+    if (bufferSize == nullptr || *bufferSize < 6 || portID == nullptr)
+      return CL_ERR_BUFFER_TOO_SMALL;
+    if (serialIndex > 8) return CL_ERR_INVALID_INDEX;
+    std::snprintf(portID, 6, "corv%u", serialIndex);
+    return CL_ERR_NO_ERR;
+  });
 }
 
 CLSER_API CLINT32 clGetSupportedBaudRates(hSerRef, CLUINT32* baudRates) {
-  if (baudRates == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  *baudRates = (*baudRates & ~CLUINT32{0xFF}) | kSupportedRates;
-  return CL_ERR_NO_ERR;
+  return exported([&]() -> CLINT32 {
+    if (baudRates == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+    *baudRates = (*baudRates & ~CLUINT32{0xFF}) | kSupportedRates;
+    return CL_ERR_NO_ERR;
+  });
 }
 
 CLSER_API CLINT32 clGetErrorText(CLINT32 errorCode, CLINT8* errorText, CLUINT32* errorTextSize) {
-  for (const ErrorText& e : kErrorTexts)
-    if (e.code == errorCode) return copyText(e.text, errorText, errorTextSize);
-  return CL_ERR_ERROR_NOT_FOUND;
+  return exported([&]() -> CLINT32 {
+    for (const ErrorText& e : kErrorTexts)
+      if (e.code == errorCode) return copyText(e.text, errorText, errorTextSize);
+    return CL_ERR_ERROR_NOT_FOUND;
+  });
 }
