@@ -2,6 +2,7 @@
 #include "clserqx3.h"
 #include "exported.h"
 #include "runtime.h"
+#include "serial_port.h"
 
 #include <cstdio>
 #include <cstring>
@@ -89,7 +90,7 @@ CLSER_API CLINT32 clGetNumSerialPorts(CLUINT32* numSerialPorts) {
       rt<FreeQuorlexFn>(RuntimeEntry::free_quorlex)(board);
       ++boards;
     }
-    *numSerialPorts = 2 * boards;
+    *numSerialPorts = kPortsPerBoard * boards;
     return CL_ERR_NO_ERR;
   });
 }
@@ -100,7 +101,7 @@ CLSER_API CLINT32 clGetSerialPortIdentifier(CLUINT32 serialIndex, CLINT8* portID
     // "corv" and one digit with its terminating zero.
     if (bufferSize == nullptr || *bufferSize < 6 || portID == nullptr)
       return CL_ERR_BUFFER_TOO_SMALL;
-    if (serialIndex > 8) return CL_ERR_INVALID_INDEX;
+    if (serialIndex > kLastIdentifiedIndex) return CL_ERR_INVALID_INDEX;
     std::snprintf(portID, 6, "corv%u", serialIndex);
     return CL_ERR_NO_ERR;
   });

@@ -37,7 +37,7 @@ void flush(SerialPort& port) {
 
 CLSER_API CLINT32 clSerialInit(CLUINT32 serialIndex, hSerRef* serialRefPtr) {
   return exported([&]() -> CLINT32 {
-    if (serialIndex > 7) return CL_ERR_INVALID_INDEX;
+    if (serialIndex > kLastOpenableIndex) return CL_ERR_INVALID_INDEX;
     if (serialRefPtr == nullptr) return CL_ERR_INVALID_REFERENCE;
     SerialPort* record = nullptr;
     const int status = openPort(static_cast<int>(serialIndex), record);

@@ -87,7 +87,7 @@ void applySettings(SerialPort& record) {
 }  // namespace
 
 int openPort(int serialIndex, SerialPort*& out) {
-  const QxBoard board = openBoard(serialIndex / 2);
+  const QxBoard board = openBoard(serialIndex / kPortsPerBoard);
   if (board == nullptr) return CLSER_ERR_NO_BOARD;
   // Owned until it is handed out: an early return or an exception (from an
   // allocation, or from the runtime) releases all it holds so far.
@@ -98,7 +98,7 @@ int openPort(int serialIndex, SerialPort*& out) {
   }
   record->board = board;
   record->serialIndex = serialIndex;
-  record->portInBoard = serialIndex % 2;
+  record->portInBoard = serialIndex % kPortsPerBoard;
   record->design = bindBoardDesign(*record);
   if (record->design == nullptr) return CLSER_ERR_NO_DESIGN;
   record->uart = new (std::nothrow) UartRegisters;

@@ -36,6 +36,19 @@ struct UartRegisters {
   std::int32_t layout = SharedUart;
 };
 
+// Serial index kPortsPerBoard x board + port: boards 0 to 3 open, so indices
+// up to kLastOpenableIndex; identifiers are answered one index further.
+constexpr int kPortsPerBoard = 2;
+constexpr unsigned kLastOpenableIndex = 7;
+constexpr unsigned kLastIdentifiedIndex = 8;
+
+// The runtime's channels: receive and transmit of camera port A's UART (the
+// only one of a shared-UART design) and of camera port B's.
+constexpr int kReceiveChannelA = 1;
+constexpr int kReceiveChannelB = 2;
+constexpr int kTransmitChannelA = 4;
+constexpr int kTransmitChannelB = 5;
+
 constexpr int kDesignNameSize = 256;
 constexpr int kSharedSlots = 8;
 constexpr const char* kMutexName = "clsermutex";
@@ -70,7 +83,7 @@ struct SerialPort {
   std::atomic<bool> muxUnknown{true};
   char designName[kDesignNameSize] = {};
 
-  int boardIndex() const { return serialIndex / 2; }
+  int boardIndex() const { return serialIndex / kPortsPerBoard; }
   // The UART this port uses under the record's layout.
   const UartSet& portUart() const;
   int receiveChannel() const;

@@ -44,11 +44,11 @@ const UartSet& SerialPort::portUart() const {
 }
 
 int SerialPort::receiveChannel() const {
-  return uartLayout == DualUart && portInBoard == 1 ? 2 : 1;
+  return uartLayout == DualUart && portInBoard == 1 ? kReceiveChannelB : kReceiveChannelA;
 }
 
 int SerialPort::transmitChannel() const {
-  return uartLayout == DualUart && portInBoard == 1 ? 5 : 4;
+  return uartLayout == DualUart && portInBoard == 1 ? kTransmitChannelB : kTransmitChannelA;
 }
 
 void writeRegister(QxBoard board, QxRegister reg, int value) {
