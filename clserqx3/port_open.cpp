@@ -119,8 +119,7 @@ int openPort(int serialIndex, SerialPort*& out) {
     // left any of them on camera port B.
     if (firstOpener)
       for (int slot = 0; slot < kSharedSlots; ++slot) record->sharedSlots[slot] = kUnknownPort;
-    lookUpRegisters(*record->uart, board, record->design);
-    record->uartLayout = record->uart->layout;
+    record->uartLayout = lookUpRegisters(*record->uart, record->design);
     AccessLock lock(board);
     programUart(*record, kOpeningRate);
     if (firstOpener) selectPortLocked(*record, 0, true);
@@ -152,15 +151,12 @@ void rebindDesign(SerialPort& record) {
   if (record.design == nullptr) {
     // The old handles died with the old design: until a design is bound
     // again, register writes are skipped.
-    const std::int32_t layout = record.uart->layout;
+    // The layout stays as it was.
     *record.uart = UartRegisters{};
-    record.uart->board = record.board;
-    record.uart->layout = layout;
     return;
   }
   // Handles and layout belong to the design they were looked up in.
-  lookUpRegisters(*record.uart, record.board, record.design);
-  record.uartLayout = record.uart->layout;
+  record.uartLayout = lookUpRegisters(*record.uart, record.design);
   record.muxUnknown = true;
   applySettings(record);
   // Configuring our own design changes the status word once more; that

@@ -27,13 +27,12 @@ struct UartSet {
   QxRegister scaleIR = nullptr;
 };
 
+// The register handles of the design the record is bound to; board, design
+// and layout are the record's own (SerialPort).
 struct UartRegisters {
-  QxBoard board = nullptr;
-  QxDesign design = nullptr;
   UartSet portA;  // "AARS232..."
   UartSet portB;  // "ABRS232..."
   QxRegister portSelect = nullptr;
-  std::int32_t layout = SharedUart;
 };
 
 // Serial index kPortsPerBoard x board + port: boards 0 to 3 open, so indices
