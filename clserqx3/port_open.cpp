@@ -150,8 +150,7 @@ void rebindDesign(SerialPort& record) {
   record.design = bindBoardDesign(record, &configured);
   if (record.design == nullptr) {
     // The old handles died with the old design: until a design is bound
-    // again, register writes are skipped.
-    // The layout stays as it was.
+    // again, register writes are skipped. The layout stays as it was.
     *record.uart = UartRegisters{};
     return;
   }
