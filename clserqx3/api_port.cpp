@@ -1,5 +1,6 @@
 // The Camera Link functions that work on an open port.
 #include "clserqx3.h"
+#include "exported.h"
 #include "port_open.h"
 #include "port_select.h"
 #include "references.h"
@@ -35,8 +36,8 @@ void flush(SerialPort& port) {
 }  // namespace
 
 CLSER_API CLINT32 clSerialInit(CLUINT32 serialIndex, hSerRef* serialRefPtr) {
-  try {
-    if (serialIndex > 7) return CL_ERR_INVALID_INDEX;
+  return exported([&]() -> CLINT32 {
+    if (serialIndex > kLastOpenableIndex) return CL_ERR_INVALID_INDEX;
     if (serialRefPtr == nullptr) return CL_ERR_INVALID_REFERENCE;
     SerialPort* record = nullptr;
     const int status = openPort(static_cast<int>(serialIndex), record);
@@ -46,20 +47,18 @@ CLSER_API CLINT32 clSerialInit(CLUINT32 serialIndex, hSerRef* serialRefPtr) {
     *serialRefPtr = ref;
     flush(*record);
     return CL_ERR_NO_ERR;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  });
 }
 
 CLSER_API CLINT32 clSerialRead(hSerRef serialRef, CLINT8* buffer, CLUINT32* bufferSize,
                                CLUINT32 serialTimeout) {
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  const CLUINT32 requested = *bufferSize;
-  *bufferSize = 0;
-  if (buffer == nullptr && requested != 0) return CL_ERR_BUFFER_TOO_SMALL;
-  try {
+  return exported([&]() -> CLINT32 {
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
+    if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+    const CLUINT32 requested = *bufferSize;
+    *bufferSize = 0;
+    if (buffer == nullptr && requested != 0) return CL_ERR_BUFFER_TOO_SMALL;
     rebindDesign(*port);
     TransferSelection selection(*port);
     const int got = rt<UiqrReadBufferFn>(RuntimeEntry::UIQR_readBuffer)(
@@ -68,20 +67,18 @@ CLSER_API CLINT32 clSerialRead(hSerRef serialRef, CLINT8* buffer, CLUINT32* buff
     if (got < 0) return CL_ERR_TIMEOUT;
     *bufferSize = static_cast<CLUINT32>(got);
     return CL_ERR_NO_ERR;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  });
 }
 
 CLSER_API CLINT32 clSerialWrite(hSerRef serialRef, CLINT8* buffer, CLUINT32* bufferSize,
                                 CLUINT32 serialTimeout) {
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  const auto count = static_cast<CLINT32>(*bufferSize);
-  *bufferSize = 0;
-  if (buffer == nullptr && count > 0) return CL_ERR_BUFFER_TOO_SMALL;
-  try {
+  return exported([&]() -> CLINT32 {
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
+    if (bufferSize == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
+    const auto count = static_cast<CLINT32>(*bufferSize);
+    *bufferSize = 0;
+    if (buffer == nullptr && count > 0) return CL_ERR_BUFFER_TOO_SMALL;
     rebindDesign(*port);
     TransferSelection selection(*port);
     const auto write = rt<UiqrWriteBufferFn>(RuntimeEntry::UIQR_writeBuffer);
@@ -105,59 +102,57 @@ CLSER_API CLINT32 clSerialWrite(hSerRef serialRef, CLINT8* buffer, CLUINT32* buf
     }
     *bufferSize = total;
     return CL_ERR_NO_ERR;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  });
 }
 
 CLSER_API void clSerialClose(hSerRef serialRef) {
-  removeReference(serialRef);
+  exportedVoid([&] { removeReference(serialRef); });
 }
 
 CLSER_API CLINT32 clSetParity(hSerRef serialRef, CLUINT32 parityOn) {
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  AccessLock lock(port->board);
-  writeParity(*port, parityOn);
-  port->parity = parityOn;
-  return CL_ERR_NO_ERR;
+  return exported([&]() -> CLINT32 {
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
+    AccessLock lock(port->board);
+    writeParity(*port, parityOn);
+    port->parity = parityOn;
+    return CL_ERR_NO_ERR;
+  });
 }
 
 CLSER_API CLINT32 clGetNumBytesAvail(hSerRef serialRef, CLUINT32* numBytes) {
-  if (numBytes != nullptr) *numBytes = 0;
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  if (numBytes == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
-  try {
+  return exported([&]() -> CLINT32 {
+    if (numBytes != nullptr) *numBytes = 0;
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
+    if (numBytes == nullptr) return CL_ERR_BUFFER_TOO_SMALL;
     rebindDesign(*port);
     AccessLock lock(port->board);
     const int waiting = rt<UiqrGetNrOfWordsFn>(RuntimeEntry::UIQR_getNrOfWords)(
         port->board, port->receiveChannel());
     *numBytes = waiting > 0 ? static_cast<CLUINT32>(waiting) : 0;
     return CL_ERR_NO_ERR;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  });
 }
 
 CLSER_API CLINT32 clFlushPort(hSerRef serialRef) {
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  try {
+  return exported([&]() -> CLINT32 {
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
     flush(*port);
     return CL_ERR_NO_ERR;
-  } catch (...) {
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  });
 }
 
 CLSER_API CLINT32 clSetBaudRate(hSerRef serialRef, CLUINT32 baudRate) {
-  const PortUse port = findReference(serialRef);
-  if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
-  const int rate = rateOfBit(baudRate);
-  if (rate == 0) return CL_ERR_BAUD_RATE_NOT_SUPPORTED;
-  port->baudRate = rate;
-  AccessLock lock(port->board);
-  programUart(*port, rate);
-  return CL_ERR_NO_ERR;
+  return exported([&]() -> CLINT32 {
+    const PortUse port = findReference(serialRef);
+    if (port == nullptr) return CL_ERR_INVALID_REFERENCE;
+    const int rate = rateOfBit(baudRate);
+    if (rate == 0) return CL_ERR_BAUD_RATE_NOT_SUPPORTED;
+    port->baudRate = rate;
+    AccessLock lock(port->board);
+    programUart(*port, rate);
+    return CL_ERR_NO_ERR;
+  });
 }

@@ -6,6 +6,7 @@
 #include "uart_registers.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace qx::clser {
@@ -46,6 +47,26 @@ void releaseRecord(SerialPort* record) {
   delete record;
 }
 
+struct RecordReleaser {
+  void operator()(SerialPort* record) const noexcept { releaseRecord(record); }
+};
+
+// The named mutex held for one scope of an opening.
+class NamedMutexHold {
+ public:
+  explicit NamedMutexHold(platform::NamedMutexHandle mutex)
+      : mutex_(mutex), held_(platform::lockNamedMutex(mutex)) {}
+  ~NamedMutexHold() {
+    if (held_) platform::unlockNamedMutex(mutex_);
+  }
+  NamedMutexHold(const NamedMutexHold&) = delete;
+  NamedMutexHold& operator=(const NamedMutexHold&) = delete;
+
+ private:
+  platform::NamedMutexHandle mutex_;
+  bool held_;
+};
+
 // The status of an opening that could not have the named objects: another
 // user's process holds them and we may not use them, or the system has no
 // room for them.
@@ -66,53 +87,39 @@ void applySettings(SerialPort& record) {
 }  // namespace
 
 int openPort(int serialIndex, SerialPort*& out) {
-  const QxBoard board = openBoard(serialIndex / 2);
+  const QxBoard board = openBoard(serialIndex / kPortsPerBoard);
   if (board == nullptr) return CLSER_ERR_NO_BOARD;
-  auto* record = new (std::nothrow) SerialPort;
+  // Owned until it is handed out: an early return or an exception (from an
+  // allocation, or from the runtime) releases all it holds so far.
+  std::unique_ptr<SerialPort, RecordReleaser> record(new (std::nothrow) SerialPort);
   if (record == nullptr) {
     rt<FreeQuorlexFn>(RuntimeEntry::free_quorlex)(board);
     return CL_ERR_OUT_OF_MEMORY;
   }
   record->board = board;
   record->serialIndex = serialIndex;
-  record->portInBoard = serialIndex % 2;
+  record->portInBoard = serialIndex % kPortsPerBoard;
   record->design = bindBoardDesign(*record);
-  if (record->design == nullptr) {
-    releaseRecord(record);
-    return CLSER_ERR_NO_DESIGN;
-  }
+  if (record->design == nullptr) return CLSER_ERR_NO_DESIGN;
   record->uart = new (std::nothrow) UartRegisters;
-  if (record->uart == nullptr) {
-    releaseRecord(record);
-    return CL_ERR_OUT_OF_MEMORY;
-  }
+  if (record->uart == nullptr) return CL_ERR_OUT_OF_MEMORY;
   record->mutex = platform::openNamedMutex(kMutexName);
-  if (record->mutex == nullptr) {
-    const int status = namedObjectStatus();
-    releaseRecord(record);
-    return status;
-  }
+  if (record->mutex == nullptr) return namedObjectStatus();
   // The mutex before the block: a first opener marks the slots unknown
   // before any other opener or transfer can read one. The mutex is taken
   // before the access lock and kept through both selections.
-  platform::lockNamedMutex(record->mutex);
-  bool firstOpener = false;
-  record->mapping = platform::openSharedBlock(kSharedBlockName, kSharedSlots * sizeof(std::int32_t),
-                                              &firstOpener);
-  if (record->mapping == nullptr) {
-    const int status = namedObjectStatus();
-    platform::unlockNamedMutex(record->mutex);
-    releaseRecord(record);
-    return status;
-  }
-  record->sharedSlots = static_cast<std::int32_t*>(platform::sharedBlockView(record->mapping));
-  // A new block knows nothing of the multiplexers: a run before may have
-  // left any of them on camera port B.
-  if (firstOpener)
-    for (int slot = 0; slot < kSharedSlots; ++slot) record->sharedSlots[slot] = kUnknownPort;
-  lookUpRegisters(*record->uart, board, record->design);
-  record->uartLayout = record->uart->layout;
   {
+    const NamedMutexHold hold(record->mutex);
+    bool firstOpener = false;
+    record->mapping = platform::openSharedBlock(kSharedBlockName,
+                                                kSharedSlots * sizeof(std::int32_t), &firstOpener);
+    if (record->mapping == nullptr) return namedObjectStatus();
+    record->sharedSlots = static_cast<std::int32_t*>(platform::sharedBlockView(record->mapping));
+    // A new block knows nothing of the multiplexers: a run before may have
+    // left any of them on camera port B.
+    if (firstOpener)
+      for (int slot = 0; slot < kSharedSlots; ++slot) record->sharedSlots[slot] = kUnknownPort;
+    record->uartLayout = lookUpRegisters(*record->uart, record->design);
     AccessLock lock(board);
     programUart(*record, kOpeningRate);
     if (firstOpener) selectPortLocked(*record, 0, true);
@@ -120,9 +127,8 @@ int openPort(int serialIndex, SerialPort*& out) {
     record->parity = 0;
     applySettings(*record);
   }
-  platform::unlockNamedMutex(record->mutex);
   record->hwStatus = rt<GetHWStatusFn>(RuntimeEntry::GetHWStatus)(board);
-  out = record;
+  out = record.release();
   return CL_ERR_NO_ERR;
 }
 
@@ -139,20 +145,17 @@ void rebindDesign(SerialPort& record) {
   if (!record.hwStatus.compare_exchange_strong(seen, status)) return;
   AccessLock lock(record.board);
   if (record.design != nullptr) rt<UnloadDesignFn>(RuntimeEntry::unload_design)(record.design);
+  record.design = nullptr;  // an exception below must not leave it to be unloaded twice
   bool configured = false;
   record.design = bindBoardDesign(record, &configured);
   if (record.design == nullptr) {
     // The old handles died with the old design: until a design is bound
-    // again, register writes are skipped.
-    const std::int32_t layout = record.uart->layout;
+    // again, register writes are skipped. The layout stays as it was.
     *record.uart = UartRegisters{};
-    record.uart->board = record.board;
-    record.uart->layout = layout;
     return;
   }
   // Handles and layout belong to the design they were looked up in.
-  lookUpRegisters(*record.uart, record.board, record.design);
-  record.uartLayout = record.uart->layout;
+  record.uartLayout = lookUpRegisters(*record.uart, record.design);
   record.muxUnknown = true;
   applySettings(record);
   // Configuring our own design changes the status word once more; that

@@ -27,14 +27,26 @@ struct UartSet {
   QxRegister scaleIR = nullptr;
 };
 
+// The register handles of the design the record is bound to; board, design
+// and layout are the record's own (SerialPort).
 struct UartRegisters {
-  QxBoard board = nullptr;
-  QxDesign design = nullptr;
   UartSet portA;  // "AARS232..."
   UartSet portB;  // "ABRS232..."
   QxRegister portSelect = nullptr;
-  std::int32_t layout = SharedUart;
 };
+
+// Serial index kPortsPerBoard x board + port: boards 0 to 3 open, so indices
+// up to kLastOpenableIndex; identifiers are answered one index further.
+constexpr int kPortsPerBoard = 2;
+constexpr unsigned kLastOpenableIndex = 7;
+constexpr unsigned kLastIdentifiedIndex = 8;
+
+// The runtime's channels: receive and transmit of camera port A's UART (the
+// only one of a shared-UART design) and of camera port B's.
+constexpr int kReceiveChannelA = 1;
+constexpr int kReceiveChannelB = 2;
+constexpr int kTransmitChannelA = 4;
+constexpr int kTransmitChannelB = 5;
 
 constexpr int kDesignNameSize = 256;
 constexpr int kSharedSlots = 8;
@@ -70,7 +82,7 @@ struct SerialPort {
   std::atomic<bool> muxUnknown{true};
   char designName[kDesignNameSize] = {};
 
-  int boardIndex() const { return serialIndex / 2; }
+  int boardIndex() const { return serialIndex / kPortsPerBoard; }
   // The UART this port uses under the record's layout.
   const UartSet& portUart() const;
   int receiveChannel() const;

@@ -30,13 +30,12 @@ void lookUp(UartSet& set, QxDesign design, const char* prefix) {
 
 }  // namespace
 
-void lookUpRegisters(UartRegisters& uart, QxBoard board, QxDesign design) {
-  uart.board = board;
-  uart.design = design;
-  uart.layout = find(design, "ABDMA1Support") != nullptr ? DualUart : SharedUart;
+UartLayout lookUpRegisters(UartRegisters& uart, QxDesign design) {
+  const UartLayout layout = find(design, "ABDMA1Support") != nullptr ? DualUart : SharedUart;
   lookUp(uart.portA, design, "AARS232");
   lookUp(uart.portB, design, "ABRS232");
   uart.portSelect = find(design, "AARS232PortSelect");
+  return layout;
 }
 
 const UartSet& SerialPort::portUart() const {
@@ -44,11 +43,11 @@ const UartSet& SerialPort::portUart() const {
 }
 
 int SerialPort::receiveChannel() const {
-  return uartLayout == DualUart && portInBoard == 1 ? 2 : 1;
+  return uartLayout == DualUart && portInBoard == 1 ? kReceiveChannelB : kReceiveChannelA;
 }
 
 int SerialPort::transmitChannel() const {
-  return uartLayout == DualUart && portInBoard == 1 ? 5 : 4;
+  return uartLayout == DualUart && portInBoard == 1 ? kTransmitChannelB : kTransmitChannelA;
 }
 
 void writeRegister(QxBoard board, QxRegister reg, int value) {
@@ -64,7 +63,7 @@ void programUart(const SerialPort& port, int rate) {
   const UartSet& u = port.portUart();
   const QxBoard board = port.board;
   writeRegister(board, u.enable, 0);
-  const int clock = rt<GetPlxClkFn>(RuntimeEntry::get_plx_clk)(board, port.uart->design);
+  const int clock = rt<GetPlxClkFn>(RuntimeEntry::get_plx_clk)(board, port.design);
   writeRegister(board, u.baud, uartDivisor(clock, rate));
   writeRegister(board, u.invSender, 0);
   writeRegister(board, u.invReceiver, 0);

@@ -7,8 +7,9 @@
 
 namespace qx::clser {
 
-// Looks every UART register up by name in `design` and decides the layout.
-void lookUpRegisters(UartRegisters& uart, QxBoard board, QxDesign design);
+// Looks every UART register up by name in `design`; returns the design's
+// layout.
+UartLayout lookUpRegisters(UartRegisters& uart, QxDesign design);
 
 // Disable, divisor for `rate` bit/s at the local-bus clock, no line
 // inversion, reset pulse, enable.

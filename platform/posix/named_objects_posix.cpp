@@ -354,19 +354,25 @@ void waitForChange(ProcessMutex& m, std::uint32_t seen) {
 SharedBlockHandle openSharedBlock(const char* name, std::size_t size, bool* created) {
   if (size == 0) return nullptr;
   watchForks();
-  const std::string full = systemName(name);
+  // Every allocation comes before the object is opened: one that fails
+  // leaves nothing open behind it.
+  auto block = std::make_unique<PosixBlock>(PosixBlock{systemName(name), -1, nullptr, size});
   std::lock_guard<std::mutex> guard(registryLock());
-  const int fd = openObject(full, size, created);
-  if (fd < 0) return nullptr;
-  void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  blocks().insert(block.get());
+  const int fd = openObject(block->name, size, created);
+  void* view =
+      fd >= 0 ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
   if (view == MAP_FAILED) {
-    noteFailure();
-    closeObject(full, fd);
+    if (fd >= 0) {
+      noteFailure();
+      closeObject(block->name, fd);
+    }
+    blocks().erase(block.get());
     return nullptr;
   }
-  auto* block = new PosixBlock{full, fd, view, size};
-  blocks().insert(block);
-  return block;
+  block->fd = fd;
+  block->view = view;
+  return block.release();
 }
 
 void* sharedBlockView(SharedBlockHandle block) {
@@ -387,8 +393,15 @@ NamedMutexHandle openNamedMutex(const char* name) {
   watchForks();
   const std::string full = systemName(name);
   std::lock_guard<std::mutex> guard(registryLock());
-  ProcessMutex*& entry = mutexes()[full];
-  if (entry == nullptr) {
+  auto found = mutexes().find(full);
+  if (found == mutexes().end()) {
+    // The entry is allocated whole and the registry's node made before the
+    // object is opened, and the entry goes into the registry only once it
+    // is complete: a failed allocation leaves nothing open, and no entry
+    // without its object.
+    auto entry = std::make_unique<ProcessMutex>();
+    entry->name = full;
+    found = mutexes().emplace(full, nullptr).first;
     const int fd = openObject(full, sizeof(Queue), nullptr);
     void* queue = fd >= 0 ? mmap(nullptr, sizeof(Queue), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
                           : MAP_FAILED;
@@ -397,16 +410,15 @@ NamedMutexHandle openNamedMutex(const char* name) {
         noteFailure();
         closeObject(full, fd);
       }
-      mutexes().erase(full);
+      mutexes().erase(found);
       return nullptr;
     }
-    entry = new ProcessMutex;
-    entry->name = full;
     entry->fd = fd;
     entry->queue = static_cast<Queue*>(queue);
+    found->second = entry.release();
   }
-  ++entry->handles;
-  return entry;
+  ++found->second->handles;
+  return found->second;
 }
 
 bool lockNamedMutex(NamedMutexHandle mutex) {
