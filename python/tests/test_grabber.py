@@ -129,3 +129,19 @@ def test_bad_arguments_and_closed_grabbers_are_refused_before_the_library():
                  lambda: g.wait(1), lambda: g.picture(1), lambda: list(g.acquire(1)), lambda: g.trigger()):
         with pytest.raises(ValueError):
             call()
+
+
+def test_pictures_whose_buffer_was_reused_are_flagged_lost():
+    with quorlex.Grabber(applet="applet_acqsim", board=0) as g:
+        g.set(trigger=1, width=16, height=4)
+        g.allocate(buffers=2)
+        g.start()
+        for n in range(1, 6):
+            g.trigger()
+            assert g.wait(n, timeout=2.0) == n
+        old, new = g.picture(1), g.picture(5)
+        assert old.lost and not new.lost and not g.picture(4).lost
+        assert (old.number, new.number) == (1, 5)
+        # Picture 1's buffer now holds picture 5.
+        assert numpy.array_equal(old, pattern(16, 4, 5, 1))
+        g.stop()
