@@ -12,7 +12,8 @@ __all__ = ["library_folder", "library_file", "load", "applet_file", "SUFFIX"]
 
 WINDOWS = sys.platform.startswith("win") or sys.platform == "cygwin"
 SUFFIX = ".dll" if WINDOWS else ".so"
-_LOADER = ctypes.WinDLL if WINDOWS else ctypes.CDLL  # type: ignore[attr-defined]
+# Every entry of the kit uses the C calling convention, also on 32-bit Windows.
+_LOADER = ctypes.CDLL
 
 _loaded: Dict[str, ctypes.CDLL] = {}
 
