@@ -54,6 +54,8 @@ def _api() -> ctypes.CDLL:
             "Px_setParameter": (_int, [_vp, _int, _vp, _int]),
             "Px_getParameter": (_int, [_vp, _int, _vp, _int]),
             "Px_sendSoftwareTrigger": (_int, [_vp, _int]),
+            "Px_saveConfig": (_int, [_vp, ctypes.c_char_p]),
+            "Px_loadConfig": (_int, [_vp, ctypes.c_char_p]),
             "Px_getLastErrorNumber": (_int, [_vp]),
             "Px_getLastErrorDescription": (ctypes.c_char_p, [_vp]),
             "Px_getErrorDescription": (ctypes.c_char_p, [_vp, _int]),
@@ -349,9 +351,11 @@ class Grabber:
         port = self._port(port)
         memory = self._mem()
         number = _check.integer(number, "number", 1)
+        if timeout is not None and (isinstance(timeout, bool) or not isinstance(timeout, (int, float))):
+            raise TypeError("timeout must be a number of seconds or None")
         ms = -1 if timeout is None else int(round(float(timeout) * 1000))
-        if ms > 2**31 - 1:
-            raise ValueError("timeout too long")
+        if not -1 <= ms <= 2**31 - 1 or (timeout is not None and timeout < 0):
+            raise ValueError("timeout must be between 0 and about 24 days, or None")
         last = handle.api.Px_getLastPicNumberBlockingEx(handle.pointer, number, port, ms, memory.pointer)
         if last < 0:
             raise handle.error(last)
@@ -393,6 +397,20 @@ class Grabber:
         finally:
             if not self.closed:
                 self.stop(port)
+
+    def save_config(self, path: Union[str, "os.PathLike[str]"]) -> None:
+        """Writes the grabber's settings to a configuration file (for ``Grabber(config=...)``)."""
+        handle = self._live()
+        result = handle.api.Px_saveConfig(handle.pointer, _check.path(path))
+        if result < 0:
+            raise handle.error(result)
+
+    def load_config(self, path: Union[str, "os.PathLike[str]"]) -> None:
+        """Loads settings from a configuration file."""
+        handle = self._live()
+        result = handle.api.Px_loadConfig(handle.pointer, _check.path(path))
+        if result < 0:
+            raise handle.error(result)
 
     def trigger(self, port: int = 0) -> None:
         """Sends a software trigger to ``port``."""

@@ -1,4 +1,5 @@
 import gc
+import os
 
 import numpy
 import pytest
@@ -123,6 +124,11 @@ def test_bad_arguments_and_closed_grabbers_are_refused_before_the_library():
         g.allocate(buffers=0)
     with pytest.raises(ValueError):
         g.get("width", port=2)
+    g.allocate(buffers=2)
+    with pytest.raises(ValueError):
+        g.wait(1, timeout=-1)
+    with pytest.raises(TypeError):
+        g.wait(1, timeout="1")
     g.close()
     g.close()
     for call in (lambda: g.set(width=64), lambda: g.get("width"), lambda: g.allocate(2),
@@ -145,3 +151,25 @@ def test_pictures_whose_buffer_was_reused_are_flagged_lost():
         # Picture 1's buffer now holds picture 5.
         assert numpy.array_equal(old, pattern(16, 4, 5, 1))
         g.stop()
+
+
+def test_open_by_configuration_file(tmp_path):
+    # The applet folder of a standard board, as the registry names it.
+    folder = tmp_path / "kit" / "qx_grab3"
+    folder.mkdir(parents=True)
+    (folder / "applet_acqsim.so").symlink_to(os.path.join(os.environ["QUORLEX_LIBRARY_PATH"], "applet_acqsim.so"))
+    (tmp_path / "registry.reg").write_text(
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane GmbH\\QuorlexIII\\version3.0\\Info]\n"
+        f'"dll_path"="{tmp_path / "kit"}"\n'
+    )
+    with quorlex.Grabber(applet="applet_acqsim", board=0) as g:
+        g.set(width=200, height=30)
+        g.save_config(tmp_path / "saved.cfg")
+    with quorlex.Grabber(config=tmp_path / "saved.cfg", board=0) as g:
+        assert (g.get(6100), g.get(6200)) == (200, 30)
+        g.allocate(buffers=2, shape=(30, 200))
+        assert next(iter(g.acquire(count=1, timeout=2.0))).number == 1
+    (tmp_path / "bad.cfg").write_text("nothing here\n")
+    with pytest.raises(quorlex.Error) as e:
+        quorlex.Grabber(config=tmp_path / "bad.cfg", board=0)
+    assert e.value.number == -5000 and e.value.text == "invalid config file"
