@@ -173,3 +173,13 @@ def test_open_by_configuration_file(tmp_path):
     with pytest.raises(quorlex.Error) as e:
         quorlex.Grabber(config=tmp_path / "bad.cfg", board=0)
     assert e.value.number == -5000 and e.value.text == "invalid config file"
+
+
+def test_open_by_camera_initialisation_leaves_the_trace_alone(tmp_path):
+    with quorlex.Grabber(applet="applet_acqsim", board=0, camera=True) as g:
+        g.set(width=64, height=4)
+        g.allocate(buffers=2)
+        assert [p.number for p in g.acquire(count=3, timeout=2.0)] == [1, 2, 3]
+    assert not (tmp_path / "pictor.log").exists()
+    with quorlex.Grabber(applet="applet_acqsim", board=0):
+        assert (tmp_path / "pictor.log").exists()
