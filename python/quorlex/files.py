@@ -89,6 +89,8 @@ def read_bmp(path: PathLike, *, rgb: bool = False) -> numpy.ndarray:
     try:
         if not pixels.value:
             raise Error(-1, f"cannot read BMP file {os.fsdecode(name)}")
+        if bits.value not in (8, 24):
+            raise Error(-1, f"{os.fsdecode(name)}: {bits.value} bits per pixel is not supported")
         channels = bits.value // 8
         size = w.value * h.value * channels
         data = numpy.ctypeslib.as_array((ctypes.c_uint8 * size).from_address(pixels.value)).copy()
@@ -156,7 +158,7 @@ def _raw_length(name: bytes) -> Optional[int]:
     """Bytes of data the raw file's first line describes (None when it is unreadable)."""
     try:
         with open(name, "rb") as f:
-            line = f.readline(256)
+            line = f.readline(4096)
         numbers = [int(v) for v in line.decode("ascii").split(",")]
     except (OSError, ValueError, UnicodeDecodeError):
         return None

@@ -96,7 +96,7 @@ def test_errors_carry_the_library_number_and_text():
     with quorlex.Grabber(applet="applet_acqsim", board=0) as g:
         with pytest.raises(quorlex.Error) as e:
             g.set(width=2)
-        assert e.value.number == -2110
+        assert (e.value.number, e.value.text) == (-2110, "parameter value out of range")
         with pytest.raises(quorlex.Error) as e:
             g.get(12345)
         assert e.value.number == -2109

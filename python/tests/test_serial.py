@@ -27,7 +27,7 @@ def test_exchange_with_the_simulated_camera():
 def test_serial_errors():
     with pytest.raises(quorlex.Error) as e:
         quorlex.SerialPort(40)
-    assert e.value.number < 0 and e.value.text
+    assert (e.value.number, e.value.text) == (-10005, "Not a valid index.")
     with pytest.raises(TypeError):
         quorlex.SerialPort("0")
     port = quorlex.SerialPort(0)
