@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import ctypes
+import time
 from typing import Any, Iterator, List, Optional, Tuple
 
 from . import _check
@@ -162,8 +163,6 @@ class SerialPort:
 
     def read_line(self, timeout: float = 1.0, end: bytes = b"\n", limit: int = 4096) -> bytes:
         """Reads byte by byte up to and including ``end``; what came when the time runs out."""
-        import time
-
         deadline = time.monotonic() + _ms(timeout) / 1000.0
         out = b""
         while not out.endswith(end) and len(out) < limit:
