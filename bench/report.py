@@ -544,6 +544,25 @@ def acqsim_rows():
     return rows
 
 
+
+def python_rows():
+    """Pictures kept per second by the Python package's grab loop (numpy views of the
+    grabber's memory appended to a recording) against the C `grab` tool, same
+    simulator settings, one run each at 500 pictures/s."""
+    load = loadavg()
+    env = dict(os.environ, QUORLEX_LIBRARY_PATH=BIN)
+    rc, out = run(["/usr/bin/python3", os.path.join(SRC, "bench", "python", "loop_bench.py"),
+                   "--count", "500", "--rates", "500"], timeout=300, env=env)
+    m = re.search(r"^\| (\d+)/s \| ([\d.]+) \((\d+)\) \| ([\d.]+) \((\d+)\) \|", out, re.M)
+    if rc != 0 or not m:
+        return [["Python grab loop, 1024x1024 grey", "not measured: loop_bench.py failed "
+                 "(exit %d)" % rc, "", "", "", "", "—", num(load, 1)]]
+    c, p = float(m.group(2)), float(m.group(4))
+    return [["Python grab loop, 1024x1024 grey at %s/s (pictures kept per second, lost)" %
+             m.group(1), "%s (%s)" % (num(p), m.group(5)), "%s (%s) (C grab)" % (num(c), m.group(3)),
+             "", num(ratio(p, c), 2), "≥ 0.9", verdict(ratio(p, c), 0.9), num(load, 1)]]
+
+
 # ------------------------------------------------------------------ the page
 
 HEADER = ["Row", "Ours", "Peer", "Limit", "Ratio", "Target", "Met", "Load"]
@@ -578,6 +597,7 @@ def main():
     fwd = forwarding_rows()
     ser = serial_rows(extra)
     sim = acqsim_rows()
+    py = python_rows()
 
     load_after = open("/proc/loadavg").read().split()[:3]
     minutes = (time.time() - t0) / 60
@@ -642,8 +662,8 @@ def main():
     for title, text in display_profile:
         page += [title + ":", "", "```", text, "```", ""]
 
-    page += ["## Grabber access, serial port, simulated board", "",
-             table(HEADER, fwd + ser + sim), ""]
+    page += ["## Grabber access, serial port, simulated board, Python", "",
+             table(HEADER, fwd + ser + sim + py), ""]
     for title, text in extra:
         page += [title + ":", "", "```", text.rstrip(), "```", ""]
 
@@ -652,7 +672,7 @@ def main():
                                   ("files on the disk", rows_files_disk),
                                   ("files on tmpfs", rows_files_shm), ("AVI", avi_rows),
                                   ("display", disp), ("grabber access", fwd),
-                                  ("simulated board", sim))
+                                  ("simulated board", sim), ("Python", py))
               for r in rows if "missed" in str(r[-2])]
     page += ["## Rows that missed their target", ""]
     page += (["- " + r for r in missed] if missed else ["None."]) + [""]
