@@ -64,6 +64,7 @@ inline constexpr std::pair<const char*, int> kPictordynExports[] = {
     {"Px_getLastPicNumberBlocking", 58},
     {"Px_getImagePtr", 59},
     {"Px_getBoardPointer", 60},
+    {"Px_getVersion", 61},
 };
 
 }  // namespace qx::test
