@@ -45,6 +45,9 @@ static int exchange(hSerRef port, const char* command, char* answer, size_t capa
 
 int main(int argc, char** argv) {
   const CLUINT32 index = argc > 1 ? (CLUINT32)strtoul(argv[1], NULL, 0) : 0;
+  int major = 0, minor = 0, patch = 0;
+  clserGetVersion(&major, &minor, &patch);
+  printf("clserqx3 %d.%d.%d\n", major, minor, patch);
   CLUINT32 ports = 0;
   CLINT32 status = clGetNumSerialPorts(&ports);
   if (status != CL_ERR_NO_ERR) {
@@ -63,12 +66,16 @@ int main(int argc, char** argv) {
   int result = 0;
   char answer[256];
   if (argc <= 2) {
-    if (exchange(port, "ID?", answer, sizeof answer) != 0) result = 1;
-    else printf("ID? -> %s\n", answer);
+    if (exchange(port, "ID?", answer, sizeof answer) != 0)
+      result = 1;
+    else
+      printf("ID? -> %s\n", answer);
   }
   for (int i = 2; i < argc && result == 0; ++i) {
-    if (exchange(port, argv[i], answer, sizeof answer) != 0) result = 1;
-    else printf("%s -> %s\n", argv[i], answer);
+    if (exchange(port, argv[i], answer, sizeof answer) != 0)
+      result = 1;
+    else
+      printf("%s -> %s\n", argv[i], answer);
   }
   clSerialClose(port);
   return result;

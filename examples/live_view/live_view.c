@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
   const int count = argc > 2 ? atoi(argv[2]) : 100;
   /* The display takes whole groups of 8 pixels a row: a width that is a
    * multiple of 8 needs no padding. */
-  int width = 640, height = 480, bits = 8;
+  int width = 640, height = 480, bits = 8, major = 0, minor = 0, patch = 0;
+  OculonGetVersion(&major, &minor, &patch);
+  printf("oculon %d.%d.%d\n", major, minor, patch);
 
   Px_Struct* grabber = Px_Init(argv[1], 0);
   if (grabber == NULL) {

@@ -19,7 +19,9 @@ int main(int argc, char** argv) {
   char seqName[512], aviName[512];
   snprintf(seqName, sizeof seqName, "%s.seq", name);
   snprintf(aviName, sizeof aviName, "%s.avi", name);
-  int width = 320, height = 240, bits = 8;
+  int width = 320, height = 240, bits = 8, major = 0, minor = 0, patch = 0;
+  IoGetVersion(&major, &minor, &patch);
+  printf("nimbrix %d.%d.%d\n", major, minor, patch);
 
   Px_Struct* grabber = Px_Init(argv[1], 0);
   if (grabber == NULL) {
