@@ -29,7 +29,7 @@ install(TARGETS ${QX_LIBRARIES} EXPORT QuorlexTargets
   LIBRARY DESTINATION lib COMPONENT kit NAMELINK_COMPONENT kit
   ARCHIVE DESTINATION lib COMPONENT kit)
 install(FILES pictordyn/pictordyn.h clserqx3/clserqx3.h nimbrix/nimbrix.h oculon/oculon.h
-              include/quorlex/version.h
+              include/quorlex/version.h include/quorlex/px_dialog_block.h
         DESTINATION include/quorlex COMPONENT kit)
 
 # The tools find the libraries in lib/ beside bin/.

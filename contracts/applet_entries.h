@@ -4,79 +4,51 @@
 // unchanged. Applet libraries (and their simulators) implement these.
 #pragma once
 
+#include "applet_table.h"
 #include "px_struct.h"
+#include "quorlex/px_dialog_block.h"
 
 #include <cstdint>
+#include <type_traits>
 
 extern "C" {
 
-// The block that Px_doDialog passes on by value; its layout is the applet's.
-// The public header of the grabber library declares the same block.
-#ifndef QX_PX_DIALOG_BLOCK
-#define QX_PX_DIALOG_BLOCK
-typedef struct PxDialogBlock {
-  int word[10];
-} PxDialogBlock;
-#endif
 static_assert(sizeof(PxDialogBlock) == 40, "the dialog block is 40 bytes");
 
-// Memory, acquisition and image access.
-using PxAllocMemExFn = void* (*)(Px_Struct*, int size, int count);
-using PxAllocMemHeadFn = void* (*)(Px_Struct*, int size, int count);
-using PxAddMemFn = int (*)(Px_Struct*, void* head, int index, int size, void* buffer);
-using PxDelMemFn = int (*)(Px_Struct*, void* head, int index);
-using PxAddDummyBufferFn = void* (*)(Px_Struct*, void* memory, int size, void* buffer);
-using PxFreeMemHeadFn = int (*)(Px_Struct*, void* head);
-using PxFreeMemExFn = int (*)(Px_Struct*, void* memory);
-using PxAcquireExFn = int (*)(Px_Struct*, int port, int pictureCount, int mode, void* memory);
-using PxStopAcquireExFn = int (*)(Px_Struct*, int port, void* memory, int flag);
-using PxSendSoftwareTriggerFn = int (*)(Px_Struct*, int port);
-using PxGetLastPicNumberExFn = int (*)(Px_Struct*, int port, void* memory);
-using PxGetLastPicNumberBlockingExFn = int (*)(Px_Struct*, int pictureNumber, int port,
-                                               int timeoutMs, void* memory);
-using PxGetLastPicNumberEventExFn = int (*)(Px_Struct*, int pictureNumber, int port, int timeoutMs,
-                                            void* memory, void* event);
-using PxGetImageFn = int (*)(Px_Struct*, int, int, int, int);
-using PxGetImagePtrExFn = void* (*)(Px_Struct*, int pictureNumber, int port, void* memory);
-using PxSetActBufferFn = int (*)(Px_Struct*, int, int);
-using PxGetActBufferFn = int (*)(Px_Struct*, int);
-using PxSwapBufferFn = int (*)(Px_Struct*, int);
-using PxGetStatusFn = int (*)(Px_Struct*, int, int, int);
-using PxGetStatusExFn = int (*)(Px_Struct*, int, int, int, void*);
-using PxSetStatusFn = int (*)(Px_Struct*, int, int, int);
-using PxSetStatusExFn = int (*)(Px_Struct*, int, int, int, void*);
-using PxGetImageExFn = int (*)(Px_Struct*, int selector, int pictureNumber, int port, int timeoutMs,
-                               void* memory);
-using PxGetBoardPointerFn = void* (*)(Px_Struct*);
-
-// Parameters, configuration, applets, clocks, triggers, dialogs.
-using PxSetParameterFn = int (*)(Px_Struct*, int parameter, void* value, int port);
-using PxGetParameterFn = int (*)(Px_Struct*, int parameter, void* value, int port);
-using PxGetParameterExFn = int (*)(Px_Struct*, int parameter, void* value, int port, void* extra,
-                                   int extraSize);
-using PxSaveConfigFn = int (*)(Px_Struct*, const char* fileName);
-using PxLoadConfigFn = int (*)(Px_Struct*, const char* fileName);
-using PxGetLoadAppletIdFn = int (*)(Px_Struct*);
-using PxGetAppletIdFn = int (*)(Px_Struct*, const char* appletName);
-using PxGetAppletListCountFn = int (*)(Px_Struct*);
-using PxGetAppletnameFn = const char* (*)(Px_Struct*, int number);
-using PxAddAppletFn = int (*)(Px_Struct*, const char* name, int, int, int);
-using PxConfigureFn = int (*)(Px_Struct*, int);
-using PxSetClksFn = int (*)(Px_Struct*, int, int);
-using PxSetExsyncFn = int (*)(Px_Struct*, int, int);
-using PxSetFlashFn = int (*)(Px_Struct*, int, int);
-using PxGetSerialNumberFn = int (*)(Px_Struct*);
-using PxDoDialogFn = int (*)(Px_Struct*, int, int, int, PxDialogBlock block);
-using PxCloseDialogFn = int (*)(Px_Struct*);
-using PxIsOpenDialogFn = int (*)(Px_Struct*);
-
-// Errors of the handle (the applet's own state).
-using PxGetLastErrorNumberFn = int (*)(Px_Struct*);
-using PxGetLastErrorDescriptionFn = const char* (*)(Px_Struct*);
-using PxGetErrorDescriptionFn = const char* (*)(Px_Struct*, int number);
+// One pointer type per typed entry of the table, named as the entry is
+// (PxAllocMemExFn for Px_AllocMemEx).
+#define QX_ENTRY_POINTER_Untyped
+#define QX_ENTRY_POINTER_Typed(pointer, ...) using pointer = std::add_pointer_t<__VA_ARGS__>;
+#define QX_ENTRY_POINTER(word, name, by, role, ordinal, type) QX_ENTRY_POINTER_##type
+QX_APPLET_ENTRIES(QX_ENTRY_POINTER)
+#undef QX_ENTRY_POINTER
+#undef QX_ENTRY_POINTER_Typed
+#undef QX_ENTRY_POINTER_Untyped
 }
 
 namespace qx::contracts {
+
+// The pointer type of the entry in word `Word` (void for an untyped entry):
+// EntryPointerOf<wordOfEntry("Px_AllocMemEx")>::type is PxAllocMemExFn.
+template <int Word>
+struct EntryPointerOf;
+#define QX_ENTRY_POINTER_TYPE_Typed(pointer, ...) pointer
+#define QX_ENTRY_POINTER_TYPE_Untyped void
+#define QX_ENTRY_POINTER_SPECIALISATION(word, pointer) \
+  template <>                                          \
+  struct EntryPointerOf<word> {                        \
+    using type = pointer;                              \
+  };
+#define QX_ENTRY_POINTER_OF(word, name, by, role, ordinal, type) \
+  QX_ENTRY_POINTER_SPECIALISATION(word, QX_ENTRY_POINTER_TYPE_##type)
+QX_APPLET_ENTRIES(QX_ENTRY_POINTER_OF)
+#undef QX_ENTRY_POINTER_OF
+#undef QX_ENTRY_POINTER_SPECIALISATION
+#undef QX_ENTRY_POINTER_TYPE_Untyped
+#undef QX_ENTRY_POINTER_TYPE_Typed
+
+template <int Word>
+using EntryPointer = typename EntryPointerOf<Word>::type;
 
 // What the acquisition applets of this board family agree on.
 inline constexpr int kSelectorLastPicture = 230;   // Px_getImageEx: last picture number

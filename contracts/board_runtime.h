@@ -35,32 +35,43 @@ using UiqrClearBufferFn = int (*)(QxBoard board, int channel);
 
 namespace qx::contracts {
 
+// Every runtime entry, once: each is named in the table by its export name,
+// which gives both the enumerator and the name it is resolved by.
+#define QX_BOARD_RUNTIME_ENTRIES(X) \
+  X(initialize_multiquorlex)        \
+  X(free_quorlex)                   \
+  X(GetBoardType)                   \
+  X(GetDesignName)                  \
+  X(load_design)                    \
+  X(unload_design)                  \
+  X(set_plx_clk)                    \
+  X(set_fpga_clk)                   \
+  X(configure_fpga)                 \
+  X(get_plx_clk)                    \
+  X(GetAccessPointer)               \
+  X(FreeAccessPointer)              \
+  X(GetHWStatus)                    \
+  X(GetRegisterByName)              \
+  X(GetNrOfRegister)                \
+  X(RegisterWrite)                  \
+  X(UIQR_readBuffer)                \
+  X(UIQR_writeBuffer)               \
+  X(UIQR_getNrOfWords)              \
+  X(UIQR_clearBuffer)
+
 enum class RuntimeEntry : std::size_t {
-  initialize_multiquorlex,
-  free_quorlex,
-  GetBoardType,
-  GetDesignName,
-  load_design,
-  unload_design,
-  set_plx_clk,
-  set_fpga_clk,
-  configure_fpga,
-  get_plx_clk,
-  GetAccessPointer,
-  FreeAccessPointer,
-  GetHWStatus,
-  GetRegisterByName,
-  GetNrOfRegister,
-  RegisterWrite,
-  UIQR_readBuffer,
-  UIQR_writeBuffer,
-  UIQR_getNrOfWords,
-  UIQR_clearBuffer,
-  Count
+#define QX_RUNTIME_ENUMERATOR(name) name,
+  QX_BOARD_RUNTIME_ENTRIES(QX_RUNTIME_ENUMERATOR)
+#undef QX_RUNTIME_ENUMERATOR
+      Count
 };
 
 inline constexpr std::size_t kRuntimeEntryCount = static_cast<std::size_t>(RuntimeEntry::Count);
-extern const char* const kRuntimeEntryNames[kRuntimeEntryCount];
+inline constexpr const char* kRuntimeEntryNames[kRuntimeEntryCount] = {
+#define QX_RUNTIME_NAME(name) #name,
+    QX_BOARD_RUNTIME_ENTRIES(QX_RUNTIME_NAME)
+#undef QX_RUNTIME_NAME
+};
 
 // One address per runtime entry; null where the library lacks the name.
 struct BoardRuntimeTable {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "applet_entries.h"
+#include "call_line.h"
 #include "entry.h"
 #include "grabber.h"
 #include "last_error.h"
@@ -11,6 +12,8 @@
 #include "platform/boundary.h"
 #include "trace.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <type_traits>
 
 namespace qx::pictordyn {
@@ -41,6 +44,71 @@ template <typename Body>
 auto exported(const char* name, std::invoke_result_t<Body&> failure, Body&& body) noexcept {
   return platform::guarded(body, failure,
                            [name](platform::Fault fault) { recordFault(name, fault); });
+}
+
+// What a failed text query returns: a text, never null.
+inline constexpr char kNoText[] = "";
+
+namespace detail {
+
+using contracts::CallArg;
+
+// The format of a forwarded call's result line,
+// "<name>(<handle>,<arguments>) : <result>".
+template <typename Ret, typename... Args>
+contracts::CallFormat lineFormat(const char* name) noexcept {
+  contracts::CallFormat f = contracts::callFormat<Args...>(name);
+  f.put(" : ");
+  f.put(CallArg<Ret>::format);
+  f.put("\n");
+  return f;
+}
+
+// A result of type Ret that stands for `number`: the number itself, null for
+// pointers, "" for texts.
+template <typename Ret>
+Ret resultFor(int number) {
+  if constexpr (std::is_same_v<Ret, int>)
+    return number;
+  else if constexpr (std::is_same_v<Ret, const char*>)
+    return kNoText;
+  else
+    return nullptr;
+}
+
+template <int Word, typename Fn>
+struct Forwarder;
+
+template <int Word, typename Ret, typename... Args>
+struct Forwarder<Word, Ret (*)(Px_Struct*, Args...)> {
+  static_assert(Word >= 0 && contracts::kPxWords[Word].kind == contracts::WordKind::Entry,
+                "not an entry of the handle table");
+  static Ret call(Px_Struct* h, Args... args) noexcept {
+    const char* const name = contracts::kPxWords[Word].name;
+    return exported(name, resultFor<Ret>(PX_ERR_DLL_NOT_LOADED), [&]() -> Ret {
+      auto entry = checkedEntry<Ret (*)(Px_Struct*, Args...)>(h, Word);
+      if (entry == nullptr) return resultFor<Ret>(PX_ERR_INVALID_HANDLE);
+      const Ret r = entry(h, args...);
+      static const contracts::CallFormat format = lineFormat<Ret, Args...>(name);
+      px_log(format.text, pxp(h), CallArg<Args>::value(args)..., CallArg<Ret>::value(r));
+      return r;
+    });
+  }
+};
+
+}  // namespace detail
+
+// The common forwarded call: refuse a handle that is not live, call the
+// entry of the word with the caller's arguments, trace
+// "<name>(<handle>,<arguments>) : <result>" and return the entry's result.
+// A handle that is not live or a missing entry gives -2001 for numbers, null
+// for pointers and "" for texts; an exception -120, null or "". The calls
+// that differ from this are written out beside it, each saying how.
+// `Word` is the entry's word, as wordOfEntry("<name>") gives it; the
+// entry's type comes from the table.
+template <int Word, typename... Args>
+auto forwarded(Px_Struct* h, Args... args) noexcept {
+  return detail::Forwarder<Word, contracts::EntryPointer<Word>>::call(h, args...);
 }
 
 }  // namespace qx::pictordyn

@@ -153,6 +153,9 @@ Px_Struct* Px_Init(const char* appletLibrary, int boardIndex) {
     openTrace();
     px_log("Px_Init(%s,%d)\n", appletLibrary != nullptr ? appletLibrary : "(null)", boardIndex);
     Px_Struct* record = initialise(appletLibrary, boardIndex, Flavour::Init);
+    // The line that closes every initialisation, also a failed one. It reads
+    // like a leftover, but it is part of the trace as it has always been
+    // written, and trace lines are kept byte for byte: keep it as it is.
     px_log("jjj\n");
     return record;
   });

@@ -1,37 +1,26 @@
 // Forwarded parameter, configuration, applet, clock, trigger and dialog
-// calls.
+// calls. Most are the common forwarded call; the ones written out each say
+// how they differ.
 #include "forward.h"
 
+using qx::contracts::wordOfEntry;
 using qx::pictordyn::checkedEntry;
 using qx::pictordyn::exported;
+using qx::pictordyn::forwarded;
 
-namespace {
-// What a failed applet-name query returns: a text, never null.
-const char kNoText[] = "";
-}  // namespace
+using qx::pictordyn::kNoText;
 
 extern "C" {
 
 int Px_setParameter(Px_Struct* h, int parameter, void* value, int port) {
-  return exported("Px_setParameter", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxSetParameterFn>(h, PX_ENTRY_WORD("Px_setParameter"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, parameter, value, port);
-    px_log("Px_setParameter(" PXP ",%d," PXP ",%d) : %d\n", pxp(h), parameter, pxp(value), port, r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_setParameter")>(h, parameter, value, port);
 }
 
 int Px_getParameter(Px_Struct* h, int parameter, void* value, int port) {
-  return exported("Px_getParameter", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxGetParameterFn>(h, PX_ENTRY_WORD("Px_getParameter"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, parameter, value, port);
-    px_log("Px_getParameter(" PXP ",%d," PXP ",%d) : %d\n", pxp(h), parameter, pxp(value), port, r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getParameter")>(h, parameter, value, port);
 }
 
+// Differs: traced under the name of the plain call (see below).
 int Px_getParameterEx(Px_Struct* h, int parameter, void* value, int port, void* extra,
                       int extraSize) {
   return exported("Px_getParameterEx", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
@@ -46,15 +35,12 @@ int Px_getParameterEx(Px_Struct* h, int parameter, void* value, int port, void* 
 }
 
 int Px_saveConfig(Px_Struct* h, const char* fileName) {
-  return exported("Px_saveConfig", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxSaveConfigFn>(h, PX_ENTRY_WORD("Px_saveConfig"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, fileName);
-    px_log("Px_saveConfig(" PXP ",%s) : %d\n", pxp(h), fileName ? fileName : "(null)", r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_saveConfig")>(h, fileName);
 }
 
+// Differs: a "Px_loadConfig start" line comes before the applet is called,
+// so a trace cut short by a configuration that hangs or crashes the applet
+// still shows which call was under way.
 int Px_loadConfig(Px_Struct* h, const char* fileName) {
   return exported("Px_loadConfig", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxLoadConfigFn>(h, PX_ENTRY_WORD("Px_loadConfig"));
@@ -67,45 +53,23 @@ int Px_loadConfig(Px_Struct* h, const char* fileName) {
 }
 
 int Px_getLoadAppletId(Px_Struct* h) {
-  return exported("Px_getLoadAppletId", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxGetLoadAppletIdFn>(h, PX_ENTRY_WORD("Px_getLoadAppletId"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h);
-    px_log("Px_getLoadAppletId(" PXP ") : %d\n", pxp(h), r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getLoadAppletId")>(h);
 }
 
 int Px_getAppletId(Px_Struct* h, const char* appletName) {
-  return exported("Px_getAppletId", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxGetAppletIdFn>(h, PX_ENTRY_WORD("Px_getAppletId"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, appletName);
-    px_log("Px_getAppletId(" PXP ",%s) : %d\n", pxp(h), appletName ? appletName : "(null)", r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getAppletId")>(h, appletName);
 }
 
 int Px_getAppletListCount(Px_Struct* h) {
-  return exported("Px_getAppletListCount", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxGetAppletListCountFn>(h, PX_ENTRY_WORD("Px_getAppletListCount"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h);
-    px_log("Px_getAppletListCount(" PXP ") : %d\n", pxp(h), r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getAppletListCount")>(h);
 }
 
 const char* Px_getAppletname(Px_Struct* h, int number) {
-  return exported("Px_getAppletname", kNoText, [&]() -> const char* {
-    auto entry = checkedEntry<PxGetAppletnameFn>(h, PX_ENTRY_WORD("Px_getAppletname"));
-    if (entry == nullptr) return kNoText;
-    const char* r = entry(h, number);
-    px_log("Px_getAppletname(" PXP ",%d) : %s\n", pxp(h), number, r ? r : "(null)");
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getAppletname")>(h, number);
 }
 
+// Differs: a handle that is not live writes no "invalid Px" line but the
+// usual result line with -2001; a missing entry writes "no entry" only.
 int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
   return exported("Px_addApplet", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     int r = PX_ERR_INVALID_HANDLE;
@@ -125,17 +89,14 @@ int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
 }
 
 int Px_configure(Px_Struct* h, int value) {
-  return exported("Px_configure", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    // Refused like every other call rather than handing the applet a null
-    // handle to crash on.
-    auto entry = checkedEntry<PxConfigureFn>(h, PX_ENTRY_WORD("Px_configure"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, value);
-    px_log("Px_configure(" PXP ",%d) : %d\n", pxp(h), value, r);
-    return r;
-  });
+  // Refused like every other call rather than handing the applet a null
+  // handle to crash on.
+  return forwarded<wordOfEntry("Px_configure")>(h, value);
 }
 
+// Differs: the result line has no blank before its colon ("...,%d): %d").
+// It has always been written so and trace lines are kept byte for byte: not
+// a typo to be fixed.
 int Px_setClks(Px_Struct* h, int a, int b) {
   return exported("Px_setClks", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxSetClksFn>(h, PX_ENTRY_WORD("Px_setClks"));
@@ -147,35 +108,19 @@ int Px_setClks(Px_Struct* h, int a, int b) {
 }
 
 int Px_setExsync(Px_Struct* h, int a, int b) {
-  return exported("Px_setExsync", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxSetExsyncFn>(h, PX_ENTRY_WORD("Px_setExsync"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, a, b);
-    px_log("Px_setExsync(" PXP ",%d,%d) : %d\n", pxp(h), a, b, r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_setExsync")>(h, a, b);
 }
 
 int Px_setFlash(Px_Struct* h, int a, int b) {
-  return exported("Px_setFlash", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxSetFlashFn>(h, PX_ENTRY_WORD("Px_setFlash"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, a, b);
-    px_log("Px_setFlash(" PXP ",%d,%d) : %d\n", pxp(h), a, b, r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_setFlash")>(h, a, b);
 }
 
 int Px_getSerialNumber(Px_Struct* h) {
-  return exported("Px_getSerialNumber", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxGetSerialNumberFn>(h, PX_ENTRY_WORD("Px_getSerialNumber"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h);
-    px_log("Px_getSerialNumber(" PXP ") : %d\n", pxp(h), r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_getSerialNumber")>(h);
 }
 
+// Differs: the block goes to the applet whole, by value, but only its first
+// word is traced, in hexadecimal.
 int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock block) {
   return exported("Px_doDialog", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxDoDialogFn>(h, PX_ENTRY_WORD("Px_doDialog"));
@@ -188,23 +133,11 @@ int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock block) {
 }
 
 int Px_closeDialog(Px_Struct* h) {
-  return exported("Px_closeDialog", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxCloseDialogFn>(h, PX_ENTRY_WORD("Px_closeDialog"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h);
-    px_log("Px_closeDialog(" PXP ") : %d\n", pxp(h), r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_closeDialog")>(h);
 }
 
 int Px_isOpenDialog(Px_Struct* h) {
-  return exported("Px_isOpenDialog", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
-    auto entry = checkedEntry<PxIsOpenDialogFn>(h, PX_ENTRY_WORD("Px_isOpenDialog"));
-    if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h);
-    px_log("Px_isOpenDialog(" PXP ") : %d\n", pxp(h), r);
-    return r;
-  });
+  return forwarded<wordOfEntry("Px_isOpenDialog")>(h);
 }
 
 }  // extern "C"

@@ -14,19 +14,14 @@
 #define PX_API __attribute__((visibility("default")))
 #endif
 
+/* PxDialogBlock: the 40-byte block that Px_doDialog hands on by value. */
+#include "quorlex/px_dialog_block.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 typedef struct Px_Struct Px_Struct;
-
-/* The 40-byte block that Px_doDialog hands to the applet by value. */
-#ifndef QX_PX_DIALOG_BLOCK
-#define QX_PX_DIALOG_BLOCK
-typedef struct PxDialogBlock {
-  int word[10];
-} PxDialogBlock;
-#endif
 
 /* The library's own error numbers. */
 #define PX_ERR_NO_BOARD (-20)

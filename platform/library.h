@@ -12,6 +12,15 @@ using LibraryHandle = void*;
 // loaded. Every successful load must be matched by releaseLibrary, except for
 // libraries that are meant to stay for the life of the process.
 LibraryHandle loadLibrary(const char* name);
+// Why the last loadLibrary of this thread failed, in the system's own words
+// (the loader's message, or the system error number and its text); empty
+// after a load that succeeded or was never tried. Kept until the next load
+// on the same thread.
+const std::string& libraryError();
+namespace detail {
+// The slot behind libraryError, written by each system's loadLibrary.
+std::string& libraryErrorText();
+}  // namespace detail
 // The address of an exported name, or null.
 void* resolveSymbol(LibraryHandle library, const char* name);
 void releaseLibrary(LibraryHandle library);

@@ -12,6 +12,12 @@ const char kPathSeparator = '/';
 
 namespace {
 
+// Keeps the loader's message of the failure that just happened.
+void keepLoaderError() {
+  const char* text = dlerror();
+  detail::libraryErrorText() = text != nullptr ? text : "unknown loader error";
+}
+
 // The folder of the module that holds this code, that is of the library that
 // asks for another one, with a trailing "/"; empty when unknown.
 std::string loadingModuleFolder() {
@@ -27,6 +33,7 @@ std::string loadingModuleFolder() {
 }  // namespace
 
 LibraryHandle loadLibrary(const char* name) {
+  detail::libraryErrorText() = name == nullptr || *name == '\0' ? "no library name" : "";
   if (name == nullptr || *name == '\0') return nullptr;
   // A bare name is looked for beside the loading library first. The build's
   // "$ORIGIN" search path means the same, but the dynamic linker applies it
@@ -38,7 +45,11 @@ LibraryHandle loadLibrary(const char* name) {
       if (void* library = dlopen((folder + name).c_str(), RTLD_NOW | RTLD_LOCAL)) return library;
     }
   }
-  return dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  // The message of the search by the system's own order: it names the file
+  // as the caller gave it.
+  if (library == nullptr) keepLoaderError();
+  return library;
 }
 
 void* resolveSymbol(LibraryHandle library, const char* name) {

@@ -16,6 +16,7 @@
 //   APPLET_QUIET       the table entries journal nothing (for benchmarks)
 //   APPLET_NO_GET_PARAMETER
 //                      exports the table without Px_getParameter
+#include "applet_table.h"
 #include "journal.h"
 #include "px_struct.h"
 #include "sim_config.h"
@@ -157,16 +158,21 @@ static int loadResult(const char* entry) {
 #define APPLET_JOURNAL_ENTRY(name) journal(APPLET_TAG ": " #name)
 #endif
 
-// The rest of the handle table, for the initialisations to resolve.
-#define APPLET_ENTRY(name)                      \
+// The rest of the handle table, for the initialisations to resolve: every
+// entry of the table's "Stub" role. `text` is the table's name even where
+// the function is built under another one.
+#define APPLET_STUB(name, text)                 \
   SIM_EXPORT int name(Px_Struct* handle, ...) { \
     (void)handle;                               \
     APPLET_JOURNAL_ENTRY(name);                 \
-    return loadResult(#name);                   \
+    return loadResult(text);                    \
   }
+#define APPLET_ROLE_Stub(name, text) APPLET_STUB(name, text)
+#define APPLET_ROLE_Own(name, text)
+#define APPLET_WORD(word, name, by, role, ordinal, type) APPLET_ROLE_##role(name, #name)
 #ifdef APPLET_NO_GET_PARAMETER
 // The stub is built under another name, so the table's name is missing.
 #define Px_getParameter applet_without_Px_getParameter
 #endif
-#include "applet_entries.inc"
+QX_APPLET_ENTRIES(APPLET_WORD)
 #endif

@@ -4,16 +4,21 @@
 //   int results:     1000 + the entry's word in the handle
 //   pointer results: 0x10000 + 16 * the entry's word
 // "rec.<entry> = <n>" in the simulator configuration replaces an entry's
-// result (for a pointer result, 0 gives null).
+// result (for a pointer result, 0 gives null). The common entries are one
+// generic recorded entry each; the ones written out differ as they say.
 #include "applet_entries.h"
 #include "applet_table.h"
+#include "call_line.h"
 #include "journal.h"
 #include "sim_config.h"
 #include "sim_export.h"
 
 #include <cinttypes>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 using qx::sim::journal;
 
@@ -33,12 +38,34 @@ void* pointerResult(const char* name) {
   return reinterpret_cast<void*>(static_cast<std::uintptr_t>(v));
 }
 
-const char* text(const char* s) {
-  return s ? s : "(null)";
-}
+using qx::contracts::CallArg;
+
+template <int Word, typename Fn>
+struct Recorded;
+
+// The common recorded entry: journals its arguments and answers the
+// standard (or configured) result of its word.
+template <int Word, typename Ret, typename... Args>
+struct Recorded<Word, Ret (*)(Px_Struct*, Args...)> {
+  static_assert(std::is_same_v<Ret (*)(Px_Struct*, Args...), qx::contracts::EntryPointer<Word>>,
+                "the recorded entry has the table's type");
+  static Ret call(const char* name, Px_Struct* h, Args... args) {
+    static const qx::contracts::CallFormat format = qx::contracts::callFormat<Args...>(name);
+    journal(format.text, P(h), CallArg<Args>::value(args)...);
+    if constexpr (std::is_same_v<Ret, int>)
+      return intResult(name);
+    else
+      return pointerResult(name);
+  }
+};
+
+// The body of a common recorded entry of this name, given its arguments.
+#define RECORDED(name, ...) \
+  Recorded<qx::contracts::wordOfEntry(#name), decltype(&name)>::call(#name, __VA_ARGS__)
 
 }  // namespace
 
+// Written out: the initialisation and the release make and free the record.
 SIM_EXPORT Px_Struct* Px_InitLocal(int boardIndex, int size, int* status) {
   journal("Px_InitLocal(%d,%d)", boardIndex, size);
   *status = 0;
@@ -52,112 +79,84 @@ SIM_EXPORT int Px_FreeGrabber(Px_Struct* h) {
 }
 
 SIM_EXPORT void* Px_AllocMemEx(Px_Struct* h, int size, int count) {
-  journal("Px_AllocMemEx(" PF ",%d,%d)", P(h), size, count);
-  return pointerResult("Px_AllocMemEx");
+  return RECORDED(Px_AllocMemEx, h, size, count);
 }
 SIM_EXPORT void* Px_AllocMemHead(Px_Struct* h, int size, int count) {
-  journal("Px_AllocMemHead(" PF ",%d,%d)", P(h), size, count);
-  return pointerResult("Px_AllocMemHead");
+  return RECORDED(Px_AllocMemHead, h, size, count);
 }
 SIM_EXPORT int Px_AddMem(Px_Struct* h, void* head, int index, int size, void* buffer) {
-  journal("Px_AddMem(" PF "," PF ",%d,%d," PF ")", P(h), P(head), index, size, P(buffer));
-  return intResult("Px_AddMem");
+  return RECORDED(Px_AddMem, h, head, index, size, buffer);
 }
 SIM_EXPORT int Px_DelMem(Px_Struct* h, void* head, int index) {
-  journal("Px_DelMem(" PF "," PF ",%d)", P(h), P(head), index);
-  return intResult("Px_DelMem");
+  return RECORDED(Px_DelMem, h, head, index);
 }
 SIM_EXPORT void* Px_AddDummyBuffer(Px_Struct* h, void* memory, int size, void* buffer) {
-  journal("Px_AddDummyBuffer(" PF "," PF ",%d," PF ")", P(h), P(memory), size, P(buffer));
-  return pointerResult("Px_AddDummyBuffer");
+  return RECORDED(Px_AddDummyBuffer, h, memory, size, buffer);
 }
 SIM_EXPORT int Px_FreeMemHead(Px_Struct* h, void* head) {
-  journal("Px_FreeMemHead(" PF "," PF ")", P(h), P(head));
-  return intResult("Px_FreeMemHead");
+  return RECORDED(Px_FreeMemHead, h, head);
 }
 SIM_EXPORT int Px_FreeMemEx(Px_Struct* h, void* memory) {
-  journal("Px_FreeMemEx(" PF "," PF ")", P(h), P(memory));
-  return intResult("Px_FreeMemEx");
+  return RECORDED(Px_FreeMemEx, h, memory);
 }
 SIM_EXPORT int Px_AcquireEx(Px_Struct* h, int port, int count, int mode, void* memory) {
-  journal("Px_AcquireEx(" PF ",%d,%d,%d," PF ")", P(h), port, count, mode, P(memory));
-  return intResult("Px_AcquireEx");
+  return RECORDED(Px_AcquireEx, h, port, count, mode, memory);
 }
 SIM_EXPORT int Px_stopAcquireEx(Px_Struct* h, int port, void* memory, int flag) {
-  journal("Px_stopAcquireEx(" PF ",%d," PF ",%d)", P(h), port, P(memory), flag);
-  return intResult("Px_stopAcquireEx");
+  return RECORDED(Px_stopAcquireEx, h, port, memory, flag);
 }
 SIM_EXPORT int Px_sendSoftwareTrigger(Px_Struct* h, int port) {
-  journal("Px_sendSoftwareTrigger(" PF ",%d)", P(h), port);
-  return intResult("Px_sendSoftwareTrigger");
+  return RECORDED(Px_sendSoftwareTrigger, h, port);
 }
 SIM_EXPORT int Px_getLastPicNumberEx(Px_Struct* h, int port, void* memory) {
-  journal("Px_getLastPicNumberEx(" PF ",%d," PF ")", P(h), port, P(memory));
-  return intResult("Px_getLastPicNumberEx");
+  return RECORDED(Px_getLastPicNumberEx, h, port, memory);
 }
 SIM_EXPORT int Px_getLastPicNumberBlockingEx(Px_Struct* h, int picture, int port, int timeout,
                                              void* memory) {
-  journal("Px_getLastPicNumberBlockingEx(" PF ",%d,%d,%d," PF ")", P(h), picture, port, timeout,
-          P(memory));
-  return intResult("Px_getLastPicNumberBlockingEx");
+  return RECORDED(Px_getLastPicNumberBlockingEx, h, picture, port, timeout, memory);
 }
 SIM_EXPORT int Px_getLastPicNumberEventEx(Px_Struct* h, int picture, int port, int timeout,
                                           void* memory, void* event) {
-  journal("Px_getLastPicNumberEventEx(" PF ",%d,%d,%d," PF "," PF ")", P(h), picture, port, timeout,
-          P(memory), P(event));
-  return intResult("Px_getLastPicNumberEventEx");
+  return RECORDED(Px_getLastPicNumberEventEx, h, picture, port, timeout, memory, event);
 }
 SIM_EXPORT int Px_getImage(Px_Struct* h, int a, int b, int c, int d) {
-  journal("Px_getImage(" PF ",%d,%d,%d,%d)", P(h), a, b, c, d);
-  return intResult("Px_getImage");
+  return RECORDED(Px_getImage, h, a, b, c, d);
 }
 SIM_EXPORT void* Px_getImagePtrEx(Px_Struct* h, int picture, int port, void* memory) {
-  journal("Px_getImagePtrEx(" PF ",%d,%d," PF ")", P(h), picture, port, P(memory));
-  return pointerResult("Px_getImagePtrEx");
+  return RECORDED(Px_getImagePtrEx, h, picture, port, memory);
 }
 SIM_EXPORT int Px_setActBuffer(Px_Struct* h, int a, int b) {
-  journal("Px_setActBuffer(" PF ",%d,%d)", P(h), a, b);
-  return intResult("Px_setActBuffer");
+  return RECORDED(Px_setActBuffer, h, a, b);
 }
 SIM_EXPORT int Px_getActBuffer(Px_Struct* h, int a) {
-  journal("Px_getActBuffer(" PF ",%d)", P(h), a);
-  return intResult("Px_getActBuffer");
+  return RECORDED(Px_getActBuffer, h, a);
 }
 SIM_EXPORT int Px_swapBuffer(Px_Struct* h, int a) {
-  journal("Px_swapBuffer(" PF ",%d)", P(h), a);
-  return intResult("Px_swapBuffer");
+  return RECORDED(Px_swapBuffer, h, a);
 }
 SIM_EXPORT int Px_getStatus(Px_Struct* h, int a, int b, int c) {
-  journal("Px_getStatus(" PF ",%d,%d,%d)", P(h), a, b, c);
-  return intResult("Px_getStatus");
+  return RECORDED(Px_getStatus, h, a, b, c);
 }
 SIM_EXPORT int Px_getStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  journal("Px_getStatusEx(" PF ",%d,%d,%d," PF ")", P(h), a, b, c, P(p));
-  return intResult("Px_getStatusEx");
+  return RECORDED(Px_getStatusEx, h, a, b, c, p);
 }
 SIM_EXPORT int Px_setStatus(Px_Struct* h, int a, int b, int c) {
-  journal("Px_setStatus(" PF ",%d,%d,%d)", P(h), a, b, c);
-  return intResult("Px_setStatus");
+  return RECORDED(Px_setStatus, h, a, b, c);
 }
 SIM_EXPORT int Px_setStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  journal("Px_setStatusEx(" PF ",%d,%d,%d," PF ")", P(h), a, b, c, P(p));
-  return intResult("Px_setStatusEx");
+  return RECORDED(Px_setStatusEx, h, a, b, c, p);
 }
 SIM_EXPORT int Px_getImageEx(Px_Struct* h, int selector, int picture, int port, int timeout,
                              void* memory) {
-  journal("Px_getImageEx(" PF ",%d,%d,%d,%d," PF ")", P(h), selector, picture, port, timeout,
-          P(memory));
-  return intResult("Px_getImageEx");
+  return RECORDED(Px_getImageEx, h, selector, picture, port, timeout, memory);
 }
 SIM_EXPORT void* Px_getBoardPointer(Px_Struct* h) {
-  journal("Px_getBoardPointer(" PF ")", P(h));
-  return pointerResult("Px_getBoardPointer");
+  return RECORDED(Px_getBoardPointer, h);
 }
 // Reads and writes go through the value pointer: a read journals what the
 // variable held on the way in and answers parameter + 0x100.
 SIM_EXPORT int Px_setParameter(Px_Struct* h, int parameter, void* value, int port) {
-  journal("Px_setParameter(" PF ",%d," PF ",%d)", P(h), parameter, P(value), port);
-  return intResult("Px_setParameter");
+  return RECORDED(Px_setParameter, h, parameter, value, port);
 }
 SIM_EXPORT int Px_getParameter(Px_Struct* h, int parameter, void* value, int port) {
   if (value != nullptr) {
@@ -171,58 +170,47 @@ SIM_EXPORT int Px_getParameter(Px_Struct* h, int parameter, void* value, int por
 }
 SIM_EXPORT int Px_getParameterEx(Px_Struct* h, int parameter, void* value, int port, void* extra,
                                  int extraSize) {
-  journal("Px_getParameterEx(" PF ",%d," PF ",%d," PF ",%d)", P(h), parameter, P(value), port,
-          P(extra), extraSize);
-  return intResult("Px_getParameterEx");
+  return RECORDED(Px_getParameterEx, h, parameter, value, port, extra, extraSize);
 }
 SIM_EXPORT int Px_saveConfig(Px_Struct* h, const char* file) {
-  journal("Px_saveConfig(" PF ",%s)", P(h), text(file));
-  return intResult("Px_saveConfig");
+  return RECORDED(Px_saveConfig, h, file);
 }
 SIM_EXPORT int Px_loadConfig(Px_Struct* h, const char* file) {
-  journal("Px_loadConfig(" PF ",%s)", P(h), text(file));
-  return intResult("Px_loadConfig");
+  return RECORDED(Px_loadConfig, h, file);
 }
 SIM_EXPORT int Px_getLoadAppletId(Px_Struct* h) {
-  journal("Px_getLoadAppletId(" PF ")", P(h));
-  return intResult("Px_getLoadAppletId");
+  return RECORDED(Px_getLoadAppletId, h);
 }
 SIM_EXPORT int Px_getAppletId(Px_Struct* h, const char* name) {
-  journal("Px_getAppletId(" PF ",%s)", P(h), text(name));
-  return intResult("Px_getAppletId");
+  return RECORDED(Px_getAppletId, h, name);
 }
 SIM_EXPORT int Px_getAppletListCount(Px_Struct* h) {
-  journal("Px_getAppletListCount(" PF ")", P(h));
-  return intResult("Px_getAppletListCount");
+  return RECORDED(Px_getAppletListCount, h);
 }
+// Written out: the text entries answer fixed texts.
 SIM_EXPORT const char* Px_getAppletname(Px_Struct* h, int number) {
   journal("Px_getAppletname(" PF ",%d)", P(h), number);
   return "recorded applet";
 }
 SIM_EXPORT int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
-  journal("Px_addApplet(" PF ",%s,%d,%d,%d)", P(h), text(name), a, b, c);
-  return intResult("Px_addApplet");
+  return RECORDED(Px_addApplet, h, name, a, b, c);
 }
 SIM_EXPORT int Px_configure(Px_Struct* h, int value) {
-  journal("Px_configure(" PF ",%d)", P(h), value);
-  return intResult("Px_configure");
+  return RECORDED(Px_configure, h, value);
 }
 SIM_EXPORT int Px_setClks(Px_Struct* h, int a, int b) {
-  journal("Px_setClks(" PF ",%d,%d)", P(h), a, b);
-  return intResult("Px_setClks");
+  return RECORDED(Px_setClks, h, a, b);
 }
 SIM_EXPORT int Px_setExsync(Px_Struct* h, int a, int b) {
-  journal("Px_setExsync(" PF ",%d,%d)", P(h), a, b);
-  return intResult("Px_setExsync");
+  return RECORDED(Px_setExsync, h, a, b);
 }
 SIM_EXPORT int Px_setFlash(Px_Struct* h, int a, int b) {
-  journal("Px_setFlash(" PF ",%d,%d)", P(h), a, b);
-  return intResult("Px_setFlash");
+  return RECORDED(Px_setFlash, h, a, b);
 }
 SIM_EXPORT int Px_getSerialNumber(Px_Struct* h) {
-  journal("Px_getSerialNumber(" PF ")", P(h));
-  return intResult("Px_getSerialNumber");
+  return RECORDED(Px_getSerialNumber, h);
 }
+// Written out: journals every word of the block, not its address.
 SIM_EXPORT int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock block) {
   std::string words;
   for (int w : block.word) words += " " + std::to_string(w);
@@ -230,16 +218,13 @@ SIM_EXPORT int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock bloc
   return intResult("Px_doDialog");
 }
 SIM_EXPORT int Px_closeDialog(Px_Struct* h) {
-  journal("Px_closeDialog(" PF ")", P(h));
-  return intResult("Px_closeDialog");
+  return RECORDED(Px_closeDialog, h);
 }
 SIM_EXPORT int Px_isOpenDialog(Px_Struct* h) {
-  journal("Px_isOpenDialog(" PF ")", P(h));
-  return intResult("Px_isOpenDialog");
+  return RECORDED(Px_isOpenDialog, h);
 }
 SIM_EXPORT int Px_getLastErrorNumber(Px_Struct* h) {
-  journal("Px_getLastErrorNumber(" PF ")", P(h));
-  return intResult("Px_getLastErrorNumber");
+  return RECORDED(Px_getLastErrorNumber, h);
 }
 SIM_EXPORT const char* Px_getLastErrorDescription(Px_Struct* h) {
   journal("Px_getLastErrorDescription(" PF ")", P(h));

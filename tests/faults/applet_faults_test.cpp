@@ -17,6 +17,21 @@ TEST(AppletFaults, FileThatIsNoLibraryIsRefused) {
   qx::test::writeFile(notLibrary, "this is no library\n");
   EXPECT_EQ(Px_Init(notLibrary.c_str(), 0), nullptr);
   EXPECT_EQ(getLastErrorNumber(), PX_ERR_DLL_NOT_LOADED);
+  EXPECT_FALSE(qx::test::isLoaded(notLibrary));
+}
+
+// A file that loads as a library but offers no way to create a grabber is
+// given back at once. The copy has a name of its own, so no other test can
+// be holding it.
+TEST(AppletFaults, LibraryThatIsNoAppletIsRefusedAndReleased) {
+  qx::test::TempDir dir;
+  const std::string copy = dir.file(qx::test::libraryFile("applet_stranger"));
+  ASSERT_TRUE(qx::test::copyFile(
+      qx::test::binDir() + qx::test::pathSeparator() + qx::test::libraryFile("applet_noinit"),
+      copy));
+  EXPECT_EQ(Px_Init(copy.c_str(), 0), nullptr);
+  EXPECT_EQ(getLastErrorNumber(), PX_ERR_DLL_NOT_LOADED);
+  EXPECT_FALSE(qx::test::isLoaded(copy));
 }
 
 }  // namespace

@@ -1,70 +1,56 @@
-// The export table of the grabber library: name and fixed ordinal.
+// The export table of the grabber library: name and fixed ordinal. The
+// forwarded entries' ordinals come from the entry table; the library's
+// exports that are no applet entries are listed here.
 #pragma once
 
-#include <utility>
+#include "applet_table.h"
+
+#include <array>
+#include <cstddef>
 
 namespace qx::test {
 
-inline constexpr std::pair<const char*, int> kPictordynExports[] = {
-    {"Px_configure", 1},
-    {"Px_addApplet", 2},
-    {"Px_getAppletname", 3},
-    {"Px_getLoadAppletId", 4},
-    {"Px_getAppletId", 5},
-    {"Px_getAppletListCount", 6},
-    {"Px_setClks", 7},
-    {"Px_setParameter", 8},
-    {"Px_getParameter", 9},
-    {"Px_getParameterEx", 10},
-    {"Px_saveConfig", 11},
-    {"Px_loadConfig", 12},
-    {"Px_sendSoftwareTrigger", 13},
-    {"Px_getLastPicNumberBlockingEx", 14},
-    {"Px_getLastPicNumberEventEx", 15},
-    {"Px_getLastPicNumberEx", 16},
-    {"Px_setActBuffer", 17},
-    {"Px_getActBuffer", 18},
-    {"Px_swapBuffer", 19},
-    {"Px_FreeMemEx", 20},
-    {"Px_FreeGrabber", 21},
-    {"Px_getLastErrorNumber", 22},
-    {"Px_getLastErrorDescription", 23},
-    {"Px_getErrorDescription", 24},
-    {"getLastErrorNumber", 25},
-    {"getErrorDescription", 26},
-    {"Px_getSerialNumber", 27},
-    {"Px_getImagePtrEx", 28},
-    {"Px_doDialog", 29},
-    {"Px_closeDialog", 30},
-    {"Px_isOpenDialog", 31},
-    {"Px_AllocMemEx", 34},
-    {"Px_AllocMemHead", 35},
-    {"Px_AddMem", 36},
-    {"Px_DelMem", 37},
-    {"Px_AddDummyBuffer", 38},
-    {"Px_FreeMemHead", 39},
-    {"Px_getStatus", 40},
-    {"Px_getStatusEx", 41},
-    {"Px_setStatus", 42},
-    {"Px_setStatusEx", 43},
-    {"Px_AcquireEx", 44},
-    {"Px_stopAcquireEx", 45},
-    {"Px_setExsync", 46},
-    {"Px_setFlash", 47},
-    {"Px_getImage", 48},
-    {"Px_getImageEx", 49},
-    {"Px_InitCamera", 50},
-    {"Px_Init", 51},
-    {"Px_InitConfig", 52},
-    {"Px_AllocMem", 53},
-    {"Px_FreeMem", 54},
-    {"Px_Acquire", 55},
-    {"Px_stopAcquire", 56},
-    {"Px_getLastPicNumber", 57},
-    {"Px_getLastPicNumberBlocking", 58},
-    {"Px_getImagePtr", 59},
-    {"Px_getBoardPointer", 60},
-    {"Px_getVersion", 61},
+namespace detail {
+
+struct Export {
+  const char* name;
+  int ordinal;
 };
+
+// Every entry of the table with its ordinal, 0 for the ones not exported.
+inline constexpr Export kEntryOrdinals[] = {
+#define QX_ENTRY_ORDINAL(word, name, by, role, ordinal, type) {#name, ordinal},
+    QX_APPLET_ENTRIES(QX_ENTRY_ORDINAL)
+#undef QX_ENTRY_ORDINAL
+};
+
+inline constexpr Export kOwnExports[] = {
+    {"getLastErrorNumber", 25}, {"getErrorDescription", 26}, {"Px_InitCamera", 50}, {"Px_Init", 51},
+    {"Px_InitConfig", 52},      {"Px_FreeMem", 54},          {"Px_getVersion", 61},
+};
+
+constexpr std::size_t exportedEntryCount() {
+  std::size_t n = 0;
+  for (const Export& e : kEntryOrdinals) n += e.ordinal != 0 ? 1 : 0;
+  return n;
+}
+
+constexpr std::size_t kExportCount = exportedEntryCount() + std::size(kOwnExports);
+
+constexpr std::array<Export, kExportCount> exports() {
+  std::array<Export, kExportCount> all{};
+  std::size_t n = 0;
+  for (const Export& e : kEntryOrdinals) {
+    if (e.ordinal != 0) all[n++] = e;
+  }
+  for (const Export& e : kOwnExports) all[n++] = e;
+  return all;
+}
+
+}  // namespace detail
+
+inline constexpr std::array<detail::Export, detail::kExportCount> kPictordynExports =
+    detail::exports();
+static_assert(kPictordynExports.size() == 59, "the grabber library exports 59 functions");
 
 }  // namespace qx::test

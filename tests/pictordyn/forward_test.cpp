@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace qt = qx::test;
 using qx::test::Recorder;
@@ -304,6 +306,27 @@ TEST(Forwarding, NullHandleForTheCallsThatDiffer) {
                 "T : Px_getAppletname: invalid Px", "T : Px_addApplet(0,Acq,1,2,3) : -2001",
                 "T : Px_configure: invalid Px", "T : Px_doDialog: invalid Px",
                 "T : getLastErrorNumber() : -2001"}));
+}
+
+TEST(Forwarding, EveryNullHandleCallStoresItsOwnError) {
+  // Each call is preceded by a call that stores another number, so a call
+  // that stopped storing -2001 cannot hide behind the one before it.
+  qt::TempDir dir;
+  Px_Init(nullptr, 0);
+  const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+      {"Px_loadConfig", [] { Px_loadConfig(nullptr, "a.cfg"); }},
+      {"Px_getAppletname", [] { Px_getAppletname(nullptr, 0); }},
+      {"Px_addApplet", [] { Px_addApplet(nullptr, "Acq", 1, 2, 3); }},
+      {"Px_configure", [] { Px_configure(nullptr, 1); }},
+      {"Px_doDialog", [] { Px_doDialog(nullptr, 1, 2, 3, PxDialogBlock{}); }},
+  };
+  for (const auto& [name, call] : calls) {
+    // A library that cannot be loaded stores -120 and writes no line.
+    EXPECT_EQ(Px_InitCamera(qt::libraryFile("no_such_applet").c_str(), 0), nullptr);
+    ASSERT_EQ(getLastErrorNumber(), PX_ERR_DLL_NOT_LOADED) << name;
+    call();
+    EXPECT_EQ(getLastErrorNumber(), PX_ERR_INVALID_HANDLE) << name;
+  }
 }
 
 TEST(Forwarding, BoardPointerOfANullHandleWritesAndStoresNothing) {

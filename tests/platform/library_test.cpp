@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
 namespace qp = qx::platform;
 namespace qt = qx::test;
 
@@ -24,6 +28,31 @@ TEST(Library, MissingOrEmptyNameLoadsNothing) {
   EXPECT_EQ(qp::loadLibrary(""), nullptr);
   EXPECT_EQ(qp::loadLibrary(nullptr), nullptr);
   EXPECT_EQ(qp::resolveSymbol(nullptr, "x"), nullptr);
+}
+
+TEST(Library, FailedLoadKeepsTheSystemsReason) {
+  qt::TempDir dir;
+  const std::string missing = dir.file(qt::libraryFile("no_such_library_here"));
+  EXPECT_EQ(qp::loadLibrary(missing.c_str()), nullptr);
+  const std::string reason = qp::libraryError();
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
+#if defined(_WIN32)
+  EXPECT_EQ(reason.rfind("error 126", 0), 0u) << reason;  // module not found
+#else
+  EXPECT_NE(reason.find("no_such_library_here"), std::string::npos) << reason;
+#endif
+  const std::string notLibrary = dir.file(qt::libraryFile("plain_text"));
+  qt::writeFile(notLibrary, "this is no library\n");
+  EXPECT_EQ(qp::loadLibrary(notLibrary.c_str()), nullptr);
+  EXPECT_FALSE(qp::libraryError().empty());
+  EXPECT_NE(qp::libraryError(), reason);
+
+  qp::LibraryHandle lib = qp::loadLibrary(
+      (qt::binDir() + qt::pathSeparator() + qt::libraryFile("applet_local")).c_str());
+  ASSERT_NE(lib, nullptr);
+  EXPECT_TRUE(qp::libraryError().empty());
+  qp::releaseLibrary(lib);
 }
 
 TEST(Library, AppletNameDropsTheLibraryExtension) {
@@ -46,10 +75,27 @@ TEST(Directory, ListsMatchingFilesOnly) {
 }
 
 TEST(Ticks, AdvanceInMilliseconds) {
+  // Judged by the standard steady clock, not by the counter under test: a
+  // counter in other units or one that stands still is caught. The ticks
+  // are read between two readings of the clock on each side, so the true
+  // advance lies between the inner and the outer interval; the slack covers
+  // the counter's granularity (about 16 ms on some systems).
+  using Clock = std::chrono::steady_clock;
+  using std::chrono::duration_cast;
+  using std::chrono::milliseconds;
+  const auto outerStart = Clock::now();
   const std::uint32_t start = qp::tickCount();
-  std::uint32_t now = start;
-  while (static_cast<std::uint32_t>(now - start) < 20u) now = qp::tickCount();
-  EXPECT_LT(static_cast<std::uint32_t>(now - start), 1000u);
+  const auto innerStart = Clock::now();
+  std::this_thread::sleep_for(milliseconds(120));
+  const auto innerEnd = Clock::now();
+  const std::uint32_t end = qp::tickCount();
+  const auto outerEnd = Clock::now();
+  const long long advance = static_cast<std::uint32_t>(end - start);
+  const long long inner = duration_cast<milliseconds>(innerEnd - innerStart).count();
+  const long long outer = duration_cast<milliseconds>(outerEnd - outerStart).count();
+  constexpr long long kSlack = 20;
+  EXPECT_GE(advance, inner - kSlack);
+  EXPECT_LE(advance, outer + kSlack);
 }
 
 }  // namespace
