@@ -5,8 +5,8 @@
 #pragma once
 
 #include "applet_table.h"
-#include "px_dialog_block.h"
 #include "px_struct.h"
+#include "quorlex/px_dialog_block.h"
 
 #include <cstdint>
 #include <type_traits>

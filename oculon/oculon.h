@@ -26,31 +26,86 @@ typedef unsigned long OculonWindow;
 extern "C" {
 #endif
 
-/* Opens a display of bitDepth 8 (grey) or 24 (colour) whose window is
- * width x height pixels. Returns its index (0 to 31), or -1 when all 32 are
- * open, the arguments are unusable or the window cannot be created. */
+/* Threads: each display has a window thread of its own, so the application
+ * needs no message loop. Creating and closing displays must not overlap each
+ * other, and drawing into a display must not overlap closing it; different
+ * displays may be drawn from different threads at the same time.
+ *
+ * Errors: every function returns -1 (GetWindowHandle: null) for an index
+ * outside 0 to 31 or of a display that is not open, and does nothing else. */
+
+/* CreateDisplay: opens a display and its window.
+ *  bitDepth  8 (grey, shown through a grey ramp) or 24 (colour, blue-green-red).
+ *  width, height  the window's size in pixels (its outer size on Windows),
+ *            each 1 to 32767.
+ * Returns the lowest free index (0 to 31). The window is titled
+ * "Framegrabber Display n" and placed at (100 x n, 20 x n), n being the
+ * number of displays open before this one (not the index: after a close two
+ * displays can share a number).
+ * Errors: -1 when all 32 displays are open, the depth or a side is unusable,
+ * or the window cannot be made; in that last case Windows shows a message
+ * box "ERR" and Linux prints "ERR" on standard error (also when no X display
+ * can be opened). Nothing of a failed display stays behind.
+ * Linux: the screen must keep 32 bits per pixel (any depth-24 server). */
 OC_API int CreateDisplay(int bitDepth, int width, int height);
-/* As CreateDisplay, with the window owned by `parent`. */
+
+/* CreateDisplayEx: as CreateDisplay, with the window owned by parent (an
+ * HWND, or an X11 Window that becomes its transient-for owner). An owner
+ * that does not exist makes creation fail with "ERR" and -1. */
 OC_API int CreateDisplayEx(int bitDepth, int width, int height, OculonWindow parent);
-/* Resizes the window, at most to the parent window (or the screen's work
- * area) less 16 pixels. Nonzero on success. */
+
+/* SetDisplayWidth: gives the window the outer size width x height, keeping
+ * its position. Each side is limited to the owner window's size (or, without
+ * an owner, the screen's work area) less 16 pixels.
+ * Returns nonzero on success; 0 for a side below 1, or once the window is
+ * gone (closed by the user or, on Linux, its connection lost). */
 OC_API int SetDisplayWidth(int index, int width, int height);
-/* Size of the pictures handed to DrawBuffer from now on. Returns the width. */
+
+/* SetBufferWidth: the size of the pictures handed to DrawBuffer from now on.
+ * Nothing is redrawn. Returns width; -1 for a negative size. */
 OC_API int SetBufferWidth(int index, int width, int height);
-/* Draws from, and copies pictures into, the caller's buffer from now on; it
- * must stay valid until the display is closed or another buffer is set.
- * Returns 1. */
+
+/* SetBuffer: the display draws from, and DrawBuffer copies into, the
+ * caller's buffer from now on (handing this same buffer to DrawBuffer costs
+ * no copy).
+ * Ownership: the buffer stays the caller's; it must stay valid until the
+ * display is closed or another buffer is set.
+ * Returns 1; -1 for a null buffer. */
 OC_API int SetBuffer(int index, void* buffer);
-/* Copies a picture into the display, titles the window with the picture
- * number and `text`, and draws it. Returns 0. */
+
+/* DrawBuffer: copies a picture into the display and draws it at once from
+ * the caller's thread.
+ *  pixels  a picture of the SetBufferWidth size: ((width + 7) / 8) x bitDepth
+ *          x height bytes, rows read 4-byte aligned (pad rows whose length
+ *          in bytes is no multiple of 4, or the picture shows skewed).
+ *          Read only; the caller keeps it.
+ *  number  shown in the title as 6 digits: "Framegrabber Display n (number) text".
+ *  text    UTF-8 (bytes that are not valid UTF-8 are taken as Latin-1); the
+ *          title is cut at 127 bytes, never inside a character.
+ * The top-left part that fits the window is drawn, unscaled; the window
+ * repaints itself from the last picture.
+ * Returns 0 (also, without drawing, once the user closed the window or the
+ * connection was lost). Before the first SetBufferWidth nothing is copied or
+ * drawn.
+ * Errors: -1, nothing drawn, for a null pixels or a picture larger than the
+ * display's own memory (sized for the creation size and depth) while no
+ * SetBuffer buffer is set. */
 OC_API int DrawBuffer(int index, const void* pixels, int number, const char* text);
-/* Closes the display. Returns the number of displays still open. */
+
+/* CloseDisplay: destroys the window, waits for the window thread to end (a
+ * few milliseconds) and frees the display. Returns the number of displays
+ * still open. */
 OC_API int CloseDisplay(int index);
-/* The display's window, or null. */
+
+/* GetWindowHandle: the display's window (HWND, or X11 Window), or null once
+ * the user has closed it (or, on Linux, its connection was lost). The
+ * display stays open, taking and copying pictures, until CloseDisplay. */
 OC_API OculonWindow GetWindowHandle(int index);
 
-/* Every function returns -1 (GetWindowHandle: null) for an index that names
- * no open display. */
+/* The version the library was built as: QUORLEX_VERSION_MAJOR, _MINOR and
+ * _PATCH of quorlex/version.h at its build. Any pointer may be null. Any
+ * thread may call it, at any time, also before anything else. */
+OC_API void OculonGetVersion(int* major, int* minor, int* patch);
 
 #ifdef __cplusplus
 }

@@ -49,7 +49,7 @@ struct AppletGrabber {
 
 // A failing initialisation still hands back state of its own (the library
 // must not take it); it lives in static storage, so nothing leaks.
-constexpr bool kFails = APPLET_STATUS < 0;
+[[maybe_unused]] constexpr bool kFails = APPLET_STATUS < 0;
 [[maybe_unused]] AppletGrabber g_failedGrabber{-1, APPLET_STATUS};
 [[maybe_unused]] Px_Struct g_failedRecord;
 

@@ -350,7 +350,8 @@ TEST_F(Processes, WithoutTheBoardRuntimeThereAreNoPorts) {
   const std::string library = "clserqx3.dll";
   const std::string program = "clser_peer.exe";
 #else
-  const std::string library = "libclserqx3.so";
+  // The program asks for the library by its soname.
+  const std::string library = "libclserqx3.so.1";
   const std::string program = "clser_peer";
 #endif
   ASSERT_TRUE(copyFile(binDir() + sep + library, folder + sep + library));

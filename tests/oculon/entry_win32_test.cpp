@@ -11,16 +11,16 @@ namespace {
 TEST(Exports, OrdinalsNameTheFunctionsAndOrdinalOneIsTheEntryPoint) {
   HMODULE library = GetModuleHandleA("oculon.dll");
   ASSERT_NE(library, nullptr);
-  const char* names[] = {"DllMain",         "CreateDisplay",  "CreateDisplayEx",
-                         "SetDisplayWidth", "SetBufferWidth", "SetBuffer",
-                         "DrawBuffer",      "CloseDisplay",   "GetWindowHandle"};
-  for (int ordinal = 1; ordinal <= 9; ++ordinal) {
+  const char* names[] = {"DllMain",         "CreateDisplay",   "CreateDisplayEx", "SetDisplayWidth",
+                         "SetBufferWidth",  "SetBuffer",       "DrawBuffer",      "CloseDisplay",
+                         "GetWindowHandle", "OculonGetVersion"};
+  for (int ordinal = 1; ordinal <= 10; ++ordinal) {
     SCOPED_TRACE(names[ordinal - 1]);
     FARPROC byOrdinal = GetProcAddress(library, MAKEINTRESOURCEA(ordinal));
     ASSERT_NE(byOrdinal, nullptr);
     EXPECT_EQ(byOrdinal, GetProcAddress(library, names[ordinal - 1]));
   }
-  EXPECT_EQ(GetProcAddress(library, MAKEINTRESOURCEA(10)), nullptr);
+  EXPECT_EQ(GetProcAddress(library, MAKEINTRESOURCEA(11)), nullptr);
   EXPECT_EQ(reinterpret_cast<void*>(&CreateDisplay),
             reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(2))));
   using Entry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);

@@ -26,7 +26,7 @@ inline constexpr Export kEntryOrdinals[] = {
 
 inline constexpr Export kOwnExports[] = {
     {"getLastErrorNumber", 25}, {"getErrorDescription", 26}, {"Px_InitCamera", 50}, {"Px_Init", 51},
-    {"Px_InitConfig", 52},      {"Px_FreeMem", 54},
+    {"Px_InitConfig", 52},      {"Px_FreeMem", 54},          {"Px_getVersion", 61},
 };
 
 constexpr std::size_t exportedEntryCount() {
@@ -51,6 +51,6 @@ constexpr std::array<Export, kExportCount> exports() {
 
 inline constexpr std::array<detail::Export, detail::kExportCount> kPictordynExports =
     detail::exports();
-static_assert(kPictordynExports.size() == 58, "the grabber library exports 58 functions");
+static_assert(kPictordynExports.size() == 59, "the grabber library exports 59 functions");
 
 }  // namespace qx::test

@@ -71,21 +71,22 @@ TEST(Exports, EachLibraryExportsExactlyItsApi) {
                                    "clGetNumBytesAvail", "clGetNumSerialPorts",
                                    "clGetSerialPortIdentifier", "clGetSupportedBaudRates",
                                    "clSerialClose", "clSerialInit", "clSerialRead", "clSerialWrite",
-                                   "clSetBaudRate", "clSetParity"}));
+                                   "clSetBaudRate", "clSetParity", "clserGetVersion"}));
   EXPECT_EQ(
       library("nimbrix"),
       (std::set<std::string>{
-          "IoCloseAVI",        "IoCloseBmp",        "IoCloseSeq",           "IoCreateAVIColor",
-          "IoCreateAVIColorW", "IoCreateAVIGray",   "IoCreateAVIGrayW",     "IoCreateSeq",
-          "IoFreeRaw",         "IoFreeTiff",        "IoGetPictureInfo",     "IoGetSeqInfo",
-          "IoOpenSeq",         "IoReadBmp",         "IoReadNextSeqPicture", "IoReadRaw",
-          "IoReadSeqPicture",  "IoReadTiff",        "IoReadTiffW",          "IoSeqCreateAvi",
-          "IoWriteAVIPicture", "IoWriteBmp",        "IoWriteBmpW",          "IoWriteRaw",
-          "IoWriteRawW",       "IoWriteSeqPicture", "IoWriteTiff",          "IoWriteTiffW"}));
-  EXPECT_EQ(
-      library("oculon"),
-      (std::set<std::string>{"CloseDisplay", "CreateDisplay", "CreateDisplayEx", "DrawBuffer",
-                             "GetWindowHandle", "SetBuffer", "SetBufferWidth", "SetDisplayWidth"}));
+          "IoCloseAVI",        "IoCloseBmp",        "IoCloseSeq",        "IoCreateAVIColor",
+          "IoCreateAVIColorW", "IoCreateAVIGray",   "IoCreateAVIGrayW",  "IoCreateSeq",
+          "IoFreeRaw",         "IoFreeTiff",        "IoGetVersion",      "IoGetPictureInfo",
+          "IoGetSeqInfo",      "IoOpenSeq",         "IoReadBmp",         "IoReadNextSeqPicture",
+          "IoReadRaw",         "IoReadSeqPicture",  "IoReadTiff",        "IoReadTiffW",
+          "IoSeqCreateAvi",    "IoWriteAVIPicture", "IoWriteBmp",        "IoWriteBmpW",
+          "IoWriteRaw",        "IoWriteRawW",       "IoWriteSeqPicture", "IoWriteTiff",
+          "IoWriteTiffW"}));
+  EXPECT_EQ(library("oculon"),
+            (std::set<std::string>{"CloseDisplay", "CreateDisplay", "CreateDisplayEx", "DrawBuffer",
+                                   "GetWindowHandle", "OculonGetVersion", "SetBuffer",
+                                   "SetBufferWidth", "SetDisplayWidth"}));
 }
 
 }  // namespace

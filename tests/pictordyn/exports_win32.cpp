@@ -32,7 +32,7 @@ TEST(Exports, EveryNameHasItsFixedOrdinal) {
   EXPECT_EQ(table, expected);
 
   EXPECT_EQ(exports->Base, 1u);
-  ASSERT_EQ(exports->NumberOfFunctions, 60u);
+  ASSERT_EQ(exports->NumberOfFunctions, 61u);
   EXPECT_EQ(functions[32 - 1], 0u);
   EXPECT_EQ(functions[33 - 1], 0u);
   for (const auto& [name, ordinal] : qx::test::kPictordynExports)

@@ -1,7 +1,7 @@
 /* The 40-byte block that Px_doDialog hands to the applet by value. Its
  * layout is the applet's; the grabber library passes it on untouched. Both
  * the public header of the grabber library and the applet entries take it
- * from here. */
+ * from here; it is installed with the grabber library's header. */
 #ifndef QX_PX_DIALOG_BLOCK_H
 #define QX_PX_DIALOG_BLOCK_H
 

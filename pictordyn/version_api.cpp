@@ -1,0 +1,10 @@
+// The version this library was built as, for applications that check at run
+// time which build they loaded.
+#include "pictordyn.h"
+#include "quorlex/version.h"
+
+extern "C" PX_API void Px_getVersion(int* major, int* minor, int* patch) {
+  if (major != nullptr) *major = QUORLEX_VERSION_MAJOR;
+  if (minor != nullptr) *minor = QUORLEX_VERSION_MINOR;
+  if (patch != nullptr) *patch = QUORLEX_VERSION_PATCH;
+}
