@@ -39,6 +39,14 @@ if(NOT WIN32)
 endif()
 install(TARGETS ${QX_TOOLS} RUNTIME DESTINATION bin COMPONENT kit)
 
+# The Python package beside the libraries, where Debian's interpreter looks
+# for packages of an installation in /usr (lib/python3/dist-packages); it
+# finds the libraries in the lib/ folder three levels above itself.
+if(NOT WIN32)
+  install(DIRECTORY python/quorlex DESTINATION lib/python3/dist-packages COMPONENT kit
+          PATTERN "__pycache__" EXCLUDE)
+endif()
+
 install(DIRECTORY docs/ DESTINATION share/doc/quorlex COMPONENT kit
         FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 

@@ -22,14 +22,22 @@ def library_folder() -> Optional[Path]:
     """The folder the libraries are loaded from, or None for the system's search order.
 
     ``QUORLEX_LIBRARY_PATH`` names it when set; otherwise a ``lib`` folder
-    beside the package is used when it exists.
+    beside the package is used when it exists, and then the ``lib`` folder of
+    the kit installation the package came with (the package installed in
+    ``<prefix>/lib/python3/dist-packages``).
     """
     named = os.environ.get("QUORLEX_LIBRARY_PATH")
     if named:
         return Path(named)
-    beside = Path(__file__).resolve().parent / "lib"
+    here = Path(__file__).resolve().parent
+    beside = here / "lib"
     if beside.is_dir():
         return beside
+    # Installed with the kit: <prefix>/lib/python3/dist-packages/quorlex, the
+    # libraries in <prefix>/lib.
+    installed = here.parents[2]
+    if (installed / library_file("pictordyn")).exists():
+        return installed
     return None
 
 
