@@ -1,7 +1,7 @@
 // seqtool info and verify: what a recording holds, and whether its records
 // are what its header says.
 #include "commands.h"
-#include "layout.h"
+#include "recording_file.h"
 #include "repair.h"
 
 #include <cinttypes>
@@ -18,7 +18,7 @@ bool openRecording(const std::string& name, File& file, Header& header) {
     std::fprintf(stderr, "seqtool: %s\n", problem.c_str());
     return false;
   }
-  return file.open(name, false) && readHeader(file, header) && header.plausible();
+  return file.open(name, false) && readHeader(file, header);
 }
 
 // Whether a whole record lies just past the `count` counted ones: then the
@@ -27,8 +27,8 @@ bool openRecording(const std::string& name, File& file, Header& header) {
 bool recordFollows(File& file, const Header& h, int count, int64_t size) {
   RecordHeader next;
   return recordOffset(h, count + 1) <= size &&
-         readRecordHeader(file, recordOffset(h, count), next) && next.kind == kRecordKind &&
-         next.length == kRecordHeaderBytes + h.pictureBytes() && next.index == count;
+         readRecordHeader(file, recordOffset(h, count), next) &&
+         next.kind == seqfile::kRecordKind && next.length == recordBytes(h) && next.index == count;
 }
 
 }  // namespace
@@ -38,24 +38,24 @@ int info(const std::string& name) {
   Header h;
   if (!openRecording(name, file, h)) return 1;
   const int64_t size = file.size();
-  const int64_t record = kRecordHeaderBytes + h.pictureBytes();
+  const int64_t record = recordBytes(h);
   std::printf("file          %s\n", name.c_str());
-  std::printf("picture       %d x %d, %d bits per pixel, %" PRId64 " bytes\n", h.width(),
-              h.height(), h.bits(), h.pictureBytes());
-  const int count = h.count() < 0 ? 0 : h.count();
+  std::printf("picture       %d x %d, %d bits per pixel, %" PRId64 " bytes\n", h.width, h.height,
+              h.bitsPerPixel, pictureBytes(h));
+  const int count = h.pictureCount < 0 ? 0 : h.pictureCount;
   const bool unclosed = recordFollows(file, h, count, size);
   const bool cut = recordOffset(h, count) > size;
   if (unclosed)
     std::printf("pictures      %d, but more records follow: the recording was not closed\n",
-                h.count());
+                h.pictureCount);
   else
-    std::printf("pictures      %d\n", h.count());
-  std::printf("first number  %d\n", h.firstNumber());
+    std::printf("pictures      %d\n", h.pictureCount);
+  std::printf("first number  %d\n", h.firstPictureNumber);
   RecordHeader r;
   if (count > 0 && readRecordHeader(file, recordOffset(h, 0), r)) {
-    std::printf("numbers       %d", r.number);
+    std::printf("numbers       %d", r.pictureNumber);
     if (!cut && readRecordHeader(file, recordOffset(h, count - 1), r))
-      std::printf(" .. %d\n", r.number);
+      std::printf(" .. %d\n", r.pictureNumber);
     else
       std::printf(" .. ? (the file ends inside record %" PRId64 " of %d)\n",
                   (size - kHeaderBytes) / record, count);
@@ -74,13 +74,13 @@ int verify(const std::string& name) {
   Header h;
   if (!openRecording(name, file, h)) return 1;
   const int64_t size = file.size();
-  const int64_t p = h.pictureBytes();
+  const int64_t p = pictureBytes(h);
   int problems = 0;
   auto problem = [&problems](const std::string& text) {
     if (++problems <= 10) std::printf("problem: %s\n", text.c_str());
   };
-  if (h.count() < 0) problem("negative picture count " + std::to_string(h.count()));
-  const int count = h.count() < 0 ? 0 : h.count();
+  if (h.pictureCount < 0) problem("negative picture count " + std::to_string(h.pictureCount));
+  const int count = h.pictureCount < 0 ? 0 : h.pictureCount;
   if (size < recordOffset(h, count))
     problem("the file ends inside record " +
             std::to_string((size - kHeaderBytes) / (kRecordHeaderBytes + p)) + " of " +
@@ -95,29 +95,29 @@ int verify(const std::string& name) {
       problem("record " + std::to_string(i) + " cannot be read");
       break;
     }
-    if (r.kind != kRecordKind)
+    if (r.kind != seqfile::kRecordKind)
       problem("record " + std::to_string(i) + " has kind " + std::to_string(r.kind));
     if (r.length != kRecordHeaderBytes + p)
       problem("record " + std::to_string(i) + " has length " + std::to_string(r.length) +
               ", expected " + std::to_string(kRecordHeaderBytes + p));
     if (r.index != i)
       problem("record " + std::to_string(i) + " has index " + std::to_string(r.index));
-    if (i > 0 && r.number <= lastNumber) ++descending;
-    lastNumber = r.number;
+    if (i > 0 && r.pictureNumber <= lastNumber) ++descending;
+    lastNumber = r.pictureNumber;
   }
   // A valid record just past the counted ones means the header was not
   // brought up to date: the writer did not close the recording.
   if (recordFollows(file, h, count, size))
     problem("record " + std::to_string(count) +
             " follows the counted ones: the recording was not closed (try: seqtool recover)");
-  if (count > 0 && problems == 0 && lastNumber - count + 1 != h.firstNumber())
-    problem("first picture number " + std::to_string(h.firstNumber()) + ", expected " +
+  if (count > 0 && problems == 0 && lastNumber - count + 1 != h.firstPictureNumber)
+    problem("first picture number " + std::to_string(h.firstPictureNumber) + ", expected " +
             std::to_string(lastNumber - count + 1));
   if (descending > 0)
     std::printf("note: %d picture number(s) not above the one before\n", descending);
   if (problems > 10) std::printf("... %d problems in all\n", problems);
   if (problems > 0) return 1;
-  std::printf("ok: %d records of %d x %d, %d bits\n", count, h.width(), h.height(), h.bits());
+  std::printf("ok: %d records of %d x %d, %d bits\n", count, h.width, h.height, h.bitsPerPixel);
   return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "repair.h"
 
-#include "layout.h"
+#include "recording_file.h"
+
+#include "le_bytes.h"
 
 #include <sys/stat.h>
 
@@ -14,28 +16,20 @@ namespace seqtool {
 
 namespace {
 
-void put32(unsigned char* p, int32_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-  p[2] = static_cast<unsigned char>(v >> 16);
-  p[3] = static_cast<unsigned char>(v >> 24);
-}
-
 // Records are taken while each lies whole within `size` bytes and its header
 // is the one the writer forms for that place: kind, length and index.
 // Filler after the last record may repeat older records, but never with the
 // index of the place it lies at.
 int32_t countRecords(File& file, const Header& h, int64_t size, int32_t& first, int32_t& last) {
-  const int64_t length = kRecordHeaderBytes + h.pictureBytes();
+  const int64_t length = recordBytes(h);
   int32_t count = 0;
   while (count < INT32_MAX && recordOffset(h, count) + length <= size) {
     RecordHeader r;
-    if (!readRecordHeader(file, recordOffset(h, count), r) || r.kind != kRecordKind ||
+    if (!readRecordHeader(file, recordOffset(h, count), r) || r.kind != seqfile::kRecordKind ||
         r.length != length || r.index != count)
       break;
-    if (count == 0) first = r.number;
-    last = r.number;
+    if (count == 0) first = r.pictureNumber;
+    last = r.pictureNumber;
     ++count;
   }
   return count;
@@ -50,8 +44,7 @@ std::string recordingProblem(const std::string& name) {
   File file;
   if (!file.open(name, false)) return "cannot open " + name + ": " + std::strerror(errno);
   Header h;
-  if (!readHeader(file, h) || !h.plausible())
-    return name + " is not a recording (no recording header)";
+  if (!readHeader(file, h)) return name + " is not a recording (no recording header)";
   return "";
 }
 
@@ -68,11 +61,11 @@ Repair repairRecording(const std::string& name) {
     result.problem = "cannot open " + name + " for writing: " + std::strerror(errno);
     return result;
   }
-  if (!readHeader(file, h) || !h.plausible()) {
+  if (!readHeader(file, h)) {
     result.problem = name + " is not a recording (no recording header)";
     return result;
   }
-  result.headerCount = h.count();
+  result.headerCount = h.pictureCount;
   int64_t size = file.size();
   int32_t first = 0, last = 0;
   int32_t count = countRecords(file, h, size, first, last);
@@ -108,12 +101,14 @@ Repair repairRecording(const std::string& name) {
   result.count = count;
   result.firstNumber = first;
   result.lastNumber = last;
-  if (h.count() != count || (count > 0 && h.firstNumber() != storedFirst)) {
+  if (h.pictureCount != count || (count > 0 && h.firstPictureNumber != storedFirst)) {
     result.changed = true;
+    static_assert(seqfile::kFirstAt == seqfile::kCountAt + 4, "count and first number adjoin");
     unsigned char fields[8];
-    put32(fields, count);
-    put32(fields + 4, storedFirst);
-    if (!file.write(32, fields, sizeof fields) || !file.flush()) {
+    nimbrix::putLe32(fields, static_cast<uint32_t>(count));
+    nimbrix::putLe32(fields + 4, static_cast<uint32_t>(storedFirst));
+    if (!file.write(static_cast<int64_t>(seqfile::kCountAt), fields, sizeof fields) ||
+        !file.flush()) {
       result.problem = "rewriting the header of " + name + " failed: " + std::strerror(errno);
       return result;
     }

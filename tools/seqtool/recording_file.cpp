@@ -1,4 +1,4 @@
-#include "layout.h"
+#include "recording_file.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -10,12 +10,6 @@ namespace seqtool {
 
 namespace {
 
-int32_t le32(const unsigned char* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 |
-                              static_cast<uint32_t>(p[3]) << 24);
-}
-
 int seek(std::FILE* f, int64_t offset) {
 #if defined(_WIN32)
   return _fseeki64(f, offset, SEEK_SET);
@@ -25,16 +19,6 @@ int seek(std::FILE* f, int64_t offset) {
 }
 
 }  // namespace
-
-bool Header::plausible() const {
-  return word[0] == 1 && word[1] == kHeaderBytes && word[2] == 1 && word[7] == 1 &&
-         pictureBytes() > 0;
-}
-
-int64_t Header::pictureBytes() const {
-  if (width() <= 0 || height() <= 0 || bits() <= 0 || bits() > 64) return -1;
-  return static_cast<int64_t>((bits() + 7) / 8) * width() * height();
-}
 
 File::~File() {
   if (f_ != nullptr) std::fclose(f_);
@@ -77,21 +61,18 @@ bool File::truncate(int64_t size) {
 }
 
 bool readHeader(File& file, Header& header) {
-  unsigned char bytes[kHeaderBytes];
+  unsigned char bytes[seqfile::kHeaderSize];
   if (!file.read(0, bytes, sizeof bytes)) return false;
-  for (int i = 0; i < 10; ++i) header.word[i] = le32(bytes + 4 * i);
-  return true;
+  header = seqfile::decodeHeader(bytes);
+  // Deeper pixels than 64 bits are no camera's: such a header is taken for
+  // damage, not for a recording.
+  return seqfile::fixedWordsHold(bytes) && header.bitsPerPixel <= 64 && pictureBytes(header) > 0;
 }
 
 bool readRecordHeader(File& file, int64_t offset, RecordHeader& r) {
-  unsigned char bytes[kRecordHeaderBytes];
+  unsigned char bytes[seqfile::kRecordHeaderSize];
   if (!file.read(offset, bytes, sizeof bytes)) return false;
-  r.kind = le32(bytes);
-  r.length = le32(bytes + 4);
-  r.number = le32(bytes + 8);
-  r.index = le32(bytes + 12);
-  r.reserved[0] = le32(bytes + 16);
-  r.reserved[1] = le32(bytes + 20);
+  r = seqfile::decodeRecordHeader(bytes);
   return true;
 }
 
