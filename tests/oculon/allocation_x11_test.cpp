@@ -3,17 +3,19 @@
 // and on the window thread. This program's own operator new stands in for
 // the whole process's, so a test can make allocations fail.
 #include <atomic>
-#include <cstdlib>
-#include <new>
+#include <cstddef>
 
 #include "display_fixture.h"
+#include "replaced_new.h"
 
 namespace {
 
 // Allocations still allowed; negative: no limit.
 std::atomic<long> g_budget{-1};
 
-bool refused() {
+}  // namespace
+
+bool qx::test::refuseAllocation(std::size_t) noexcept {
   long left = g_budget.load();
   while (left >= 0) {
     if (left == 0) return true;
@@ -22,9 +24,7 @@ bool refused() {
   return false;
 }
 
-void* allocate(std::size_t n) noexcept {
-  return refused() ? nullptr : std::malloc(n == 0 ? 1 : n);
-}
+namespace {
 
 // Allows `n` more allocations while it lives; ends the limit whatever
 // happened.
@@ -34,39 +34,6 @@ struct Budget {
 };
 
 }  // namespace
-
-// Our operator new takes its memory from malloc, so free is the matching
-// release; the compiler cannot see that pairing.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace qx::test {
 namespace {
