@@ -6,9 +6,9 @@ import ctypes
 import os
 import sys
 from pathlib import Path
-from typing import Dict, List, Optional
+from typing import Any, Dict, List, Optional, Sequence, Tuple, TypeVar
 
-__all__ = ["library_folder", "library_file", "load", "applet_file", "SUFFIX"]
+__all__ = ["library_folder", "library_file", "load", "load_typed", "applet_file", "Closable", "SUFFIX"]
 
 WINDOWS = sys.platform.startswith("win") or sys.platform == "cygwin"
 SUFFIX = ".dll" if WINDOWS else ".so"
@@ -69,6 +69,42 @@ def load(name: str) -> ctypes.CDLL:
             ) from e
         _loaded[name] = lib
     return lib
+
+
+def load_typed(name: str, signatures: Dict[str, Tuple[Any, Sequence[Any]]]) -> ctypes.CDLL:
+    """Loads the kit library ``name`` and gives its entries (once) the result and argument types of
+    ``signatures``: entry name -> (result type, argument types)."""
+    lib = load(name)
+    if not getattr(lib, "_quorlex_typed", False):
+        for entry, (res, args) in signatures.items():
+            f = getattr(lib, entry)
+            f.restype = res
+            f.argtypes = list(args)
+        lib._quorlex_typed = True
+    return lib
+
+
+_C = TypeVar("_C", bound="Closable")
+
+
+class Closable:
+    """Something to close: a context manager that closes it on leaving, and garbage collection
+    closes it too."""
+
+    def __enter__(self: _C) -> _C:
+        return self
+
+    def __exit__(self, *exc: Any) -> None:
+        self.close()
+
+    def __del__(self) -> None:
+        try:
+            self.close()
+        except Exception:
+            pass
+
+    def close(self) -> None:
+        raise NotImplementedError
 
 
 def applet_file(applet: str) -> str:

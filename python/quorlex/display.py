@@ -9,31 +9,26 @@ import numpy
 
 from . import _check
 from ._errors import Error
-from ._lib import load
+from ._lib import Closable, load_typed
 
 __all__ = ["Display"]
 
 
+_int, _vp = ctypes.c_int, ctypes.c_void_p
+_SIGNATURES = {
+    "CreateDisplay": (_int, [_int, _int, _int]),
+    "SetBufferWidth": (_int, [_int, _int, _int]),
+    "DrawBuffer": (_int, [_int, _vp, _int, ctypes.c_char_p]),
+    "CloseDisplay": (_int, [_int]),
+    "GetWindowHandle": (ctypes.c_size_t, [_int]),
+}
+
+
 def _api() -> ctypes.CDLL:
-    lib = load("oculon")
-    if not getattr(lib, "_quorlex_typed", False):
-        i, vp = ctypes.c_int, ctypes.c_void_p
-        sig = {
-            "CreateDisplay": (i, [i, i, i]),
-            "SetBufferWidth": (i, [i, i, i]),
-            "DrawBuffer": (i, [i, vp, i, ctypes.c_char_p]),
-            "CloseDisplay": (i, [i]),
-            "GetWindowHandle": (ctypes.c_size_t, [i]),
-        }
-        for name, (res, args) in sig.items():
-            f = getattr(lib, name)
-            f.restype = res
-            f.argtypes = args
-        lib._quorlex_typed = True
-    return lib
+    return load_typed("oculon", _SIGNATURES)
 
 
-class Display:
+class Display(Closable):
     """A window showing grey (height x width) or colour (height x width x 3, blue-green-red)
     uint8 pictures of one shape.
 
@@ -67,18 +62,6 @@ class Display:
         if b"\0" in raw:
             raise ValueError("title must hold no NUL character")
         return raw
-
-    def __enter__(self) -> "Display":
-        return self
-
-    def __exit__(self, *exc: Any) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
 
     @property
     def closed(self) -> bool:

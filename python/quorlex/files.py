@@ -15,7 +15,7 @@ import numpy
 
 from . import _check
 from ._errors import Error
-from ._lib import load
+from ._lib import load_typed
 
 __all__ = ["write_bmp", "read_bmp", "write_tiff", "read_tiff", "write_raw", "read_raw", "write_avi"]
 
@@ -25,38 +25,33 @@ _int = ctypes.c_int
 _pint = ctypes.POINTER(ctypes.c_int)
 
 
+_SIGNATURES = {
+    "IoWriteBmp": (_int, [ctypes.c_char_p, _vp, _int, _int, _int]),
+    "IoReadBmp": (_vp, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint]),
+    "IoCloseBmp": (_int, [_vp]),
+    "IoWriteRaw": (_int, [ctypes.c_char_p, _vp, _int, _int, _int]),
+    "IoReadRaw": (_int, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint]),
+    "IoFreeRaw": (_int, [_vp]),
+    "IoWriteTiff": (_int, [ctypes.c_char_p, _vp, _int, _int, _int, _int]),
+    "IoReadTiff": (_int, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint, _pint]),
+    "IoFreeTiff": (_int, [_vp]),
+    "IoCreateAVIGray": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, ctypes.c_double]),
+    "IoCreateAVIColor": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, ctypes.c_double]),
+    "IoWriteAVIPicture": (_int, [_vp, _int, _vp]),
+    "IoCloseAVI": (_int, [_vp]),
+    "IoCreateSeq": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, _int]),
+    "IoOpenSeq": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _pint, _pint, _pint]),
+    "IoWriteSeqPicture": (_int, [_vp, _int, _vp]),
+    "IoReadSeqPicture": (_int, [_vp, _int, _vp]),
+    "IoReadNextSeqPicture": (_int, [_vp, _pint, _vp]),
+    "IoGetSeqInfo": (_int, [_vp, _pint, _pint]),
+    "IoCloseSeq": (_int, [_vp]),
+    "IoSeqCreateAvi": (_int, [_vp, ctypes.c_char_p, _int, _int]),
+}
+
+
 def _api() -> ctypes.CDLL:
-    lib = load("nimbrix")
-    if not getattr(lib, "_quorlex_typed", False):
-        sig = {
-            "IoWriteBmp": (_int, [ctypes.c_char_p, _vp, _int, _int, _int]),
-            "IoReadBmp": (_vp, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint]),
-            "IoCloseBmp": (_int, [_vp]),
-            "IoWriteRaw": (_int, [ctypes.c_char_p, _vp, _int, _int, _int]),
-            "IoReadRaw": (_int, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint]),
-            "IoFreeRaw": (_int, [_vp]),
-            "IoWriteTiff": (_int, [ctypes.c_char_p, _vp, _int, _int, _int, _int]),
-            "IoReadTiff": (_int, [ctypes.c_char_p, ctypes.POINTER(_vp), _pint, _pint, _pint, _pint]),
-            "IoFreeTiff": (_int, [_vp]),
-            "IoCreateAVIGray": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, ctypes.c_double]),
-            "IoCreateAVIColor": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, ctypes.c_double]),
-            "IoWriteAVIPicture": (_int, [_vp, _int, _vp]),
-            "IoCloseAVI": (_int, [_vp]),
-            "IoCreateSeq": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _int, _int, _int]),
-            "IoOpenSeq": (_int, [ctypes.POINTER(_vp), ctypes.c_char_p, _pint, _pint, _pint]),
-            "IoWriteSeqPicture": (_int, [_vp, _int, _vp]),
-            "IoReadSeqPicture": (_int, [_vp, _int, _vp]),
-            "IoReadNextSeqPicture": (_int, [_vp, _pint, _vp]),
-            "IoGetSeqInfo": (_int, [_vp, _pint, _pint]),
-            "IoCloseSeq": (_int, [_vp]),
-            "IoSeqCreateAvi": (_int, [_vp, ctypes.c_char_p, _int, _int]),
-        }
-        for name, (res, args) in sig.items():
-            f = getattr(lib, name)
-            f.restype = res
-            f.argtypes = args
-        lib._quorlex_typed = True
-    return lib
+    return load_typed("nimbrix", _SIGNATURES)
 
 
 def _order(picture: numpy.ndarray, rgb: bool) -> numpy.ndarray:

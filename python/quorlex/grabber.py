@@ -11,7 +11,7 @@ import numpy
 
 from . import _check
 from ._errors import Error
-from ._lib import applet_file, load
+from ._lib import Closable, applet_file, load_typed
 
 __all__ = ["Grabber", "Picture", "PARAMETERS", "FORMATS"]
 
@@ -36,37 +36,32 @@ _MODE_CONTINUOUS = 1
 _ENDLESS = -1
 
 
+_SIGNATURES = {
+    "Px_Init": (_vp, [ctypes.c_char_p, _int]),
+    "Px_InitCamera": (_vp, [ctypes.c_char_p, _int]),
+    "Px_InitConfig": (_vp, [ctypes.c_char_p, _int]),
+    "Px_FreeGrabber": (_int, [_vp]),
+    "Px_AllocMemEx": (_vp, [_vp, _int, _int]),
+    "Px_FreeMemEx": (_int, [_vp, _vp]),
+    "Px_AcquireEx": (_int, [_vp, _int, _int, _int, _vp]),
+    "Px_stopAcquireEx": (_int, [_vp, _int, _vp, _int]),
+    "Px_getLastPicNumberEx": (_int, [_vp, _int, _vp]),
+    "Px_getLastPicNumberBlockingEx": (_int, [_vp, _int, _int, _int, _vp]),
+    "Px_getImagePtrEx": (_vp, [_vp, _int, _int, _vp]),
+    "Px_setParameter": (_int, [_vp, _int, _vp, _int]),
+    "Px_getParameter": (_int, [_vp, _int, _vp, _int]),
+    "Px_sendSoftwareTrigger": (_int, [_vp, _int]),
+    "Px_saveConfig": (_int, [_vp, ctypes.c_char_p]),
+    "Px_loadConfig": (_int, [_vp, ctypes.c_char_p]),
+    "Px_getLastErrorNumber": (_int, [_vp]),
+    "Px_getLastErrorDescription": (ctypes.c_char_p, [_vp]),
+    "Px_getErrorDescription": (ctypes.c_char_p, [_vp, _int]),
+    "getLastErrorNumber": (_int, []),
+}
+
+
 def _api() -> ctypes.CDLL:
-    lib = load("pictordyn")
-    if not getattr(lib, "_quorlex_typed", False):
-        sig = {
-            "Px_Init": (_vp, [ctypes.c_char_p, _int]),
-            "Px_InitCamera": (_vp, [ctypes.c_char_p, _int]),
-            "Px_InitConfig": (_vp, [ctypes.c_char_p, _int]),
-            "Px_FreeGrabber": (_int, [_vp]),
-            "Px_AllocMemEx": (_vp, [_vp, _int, _int]),
-            "Px_FreeMemEx": (_int, [_vp, _vp]),
-            "Px_AcquireEx": (_int, [_vp, _int, _int, _int, _vp]),
-            "Px_stopAcquireEx": (_int, [_vp, _int, _vp, _int]),
-            "Px_getLastPicNumberEx": (_int, [_vp, _int, _vp]),
-            "Px_getLastPicNumberBlockingEx": (_int, [_vp, _int, _int, _int, _vp]),
-            "Px_getImagePtrEx": (_vp, [_vp, _int, _int, _vp]),
-            "Px_setParameter": (_int, [_vp, _int, _vp, _int]),
-            "Px_getParameter": (_int, [_vp, _int, _vp, _int]),
-            "Px_sendSoftwareTrigger": (_int, [_vp, _int]),
-            "Px_saveConfig": (_int, [_vp, ctypes.c_char_p]),
-            "Px_loadConfig": (_int, [_vp, ctypes.c_char_p]),
-            "Px_getLastErrorNumber": (_int, [_vp]),
-            "Px_getLastErrorDescription": (ctypes.c_char_p, [_vp]),
-            "Px_getErrorDescription": (ctypes.c_char_p, [_vp, _int]),
-            "getLastErrorNumber": (_int, []),
-        }
-        for name, (res, args) in sig.items():
-            f = getattr(lib, name)
-            f.restype = res
-            f.argtypes = args
-        lib._quorlex_typed = True
-    return lib
+    return load_typed("pictordyn", _SIGNATURES)
 
 
 def _text(raw: Optional[bytes]) -> str:
@@ -158,7 +153,7 @@ class Picture(numpy.ndarray):
         self.lost = getattr(obj, "lost", False)
 
 
-class Grabber:
+class Grabber(Closable):
     """A grabber on a board, opened through an applet library.
 
     Exactly one of ``applet`` (applet library; without suffix it gets the
@@ -201,18 +196,6 @@ class Grabber:
         self._handle = _Handle(api, pointer)
 
     # -- life time -------------------------------------------------------
-    def __enter__(self) -> "Grabber":
-        return self
-
-    def __exit__(self, *exc: Any) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
-
     @property
     def closed(self) -> bool:
         """True once :meth:`close` ran (or opening failed)."""

@@ -10,6 +10,7 @@ import numpy
 
 from . import _check
 from ._errors import Error
+from ._lib import Closable
 from .files import _api, _order
 
 __all__ = ["Recording"]
@@ -17,7 +18,7 @@ __all__ = ["Recording"]
 PathLike = Union[str, "os.PathLike[str]"]
 
 
-class Recording:
+class Recording(Closable):
     """A sequence file, created for writing or opened for reading.
 
     ``Recording(path, "w", shape=(height, width))`` (or ``(height, width, 3)``
@@ -59,18 +60,6 @@ class Recording:
                 raise Error(-1, f"{self._path}: {bits.value} bits per pixel is not supported")
             self._shape = (h.value, w.value) if bits.value == 8 else (h.value, w.value, 3)
         self._handle = handle.value
-
-    def __enter__(self) -> "Recording":
-        return self
-
-    def __exit__(self, *exc: Any) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
 
     @property
     def closed(self) -> bool:

@@ -8,7 +8,7 @@ from typing import Any, Iterator, List, Optional, Tuple
 
 from . import _check
 from ._errors import Error
-from ._lib import load
+from ._lib import Closable, load_typed
 
 __all__ = ["SerialPort", "BAUD_RATES"]
 
@@ -22,28 +22,23 @@ BAUD_RATES = {9600: 1, 19200: 2, 38400: 4, 57600: 8, 115200: 16, 230400: 32, 460
 _TIMEOUT = -10004
 
 
+_SIGNATURES = {
+    "clSerialInit": (_i32, [_u32, ctypes.POINTER(_vp)]),
+    "clSerialRead": (_i32, [_vp, ctypes.c_char_p, _pu32, _u32]),
+    "clSerialWrite": (_i32, [_vp, ctypes.c_char_p, _pu32, _u32]),
+    "clSerialClose": (None, [_vp]),
+    "clGetNumSerialPorts": (_i32, [_pu32]),
+    "clGetSerialPortIdentifier": (_i32, [_u32, ctypes.c_char_p, _pu32]),
+    "clGetNumBytesAvail": (_i32, [_vp, _pu32]),
+    "clFlushPort": (_i32, [_vp]),
+    "clGetSupportedBaudRates": (_i32, [_vp, _pu32]),
+    "clSetBaudRate": (_i32, [_vp, _u32]),
+    "clGetErrorText": (_i32, [_i32, ctypes.c_char_p, _pu32]),
+}
+
+
 def _api() -> ctypes.CDLL:
-    lib = load("clserqx3")
-    if not getattr(lib, "_quorlex_typed", False):
-        sig = {
-            "clSerialInit": (_i32, [_u32, ctypes.POINTER(_vp)]),
-            "clSerialRead": (_i32, [_vp, ctypes.c_char_p, _pu32, _u32]),
-            "clSerialWrite": (_i32, [_vp, ctypes.c_char_p, _pu32, _u32]),
-            "clSerialClose": (None, [_vp]),
-            "clGetNumSerialPorts": (_i32, [_pu32]),
-            "clGetSerialPortIdentifier": (_i32, [_u32, ctypes.c_char_p, _pu32]),
-            "clGetNumBytesAvail": (_i32, [_vp, _pu32]),
-            "clFlushPort": (_i32, [_vp]),
-            "clGetSupportedBaudRates": (_i32, [_vp, _pu32]),
-            "clSetBaudRate": (_i32, [_vp, _u32]),
-            "clGetErrorText": (_i32, [_i32, ctypes.c_char_p, _pu32]),
-        }
-        for name, (res, args) in sig.items():
-            f = getattr(lib, name)
-            f.restype = res
-            f.argtypes = args
-        lib._quorlex_typed = True
-    return lib
+    return load_typed("clserqx3", _SIGNATURES)
 
 
 def _error(number: int) -> Error:
@@ -64,7 +59,7 @@ def _ms(timeout: float) -> int:
     return ms
 
 
-class SerialPort:
+class SerialPort(Closable):
     """The serial channel to the camera on a camera port: index 2 x board + port (0 = A, 1 = B).
 
     Use as a context manager or call :meth:`close`; garbage collection closes
@@ -106,18 +101,6 @@ class SerialPort:
         """Yields (index, identifier) of every serial port."""
         for index in range(cls.count()):
             yield index, cls.identifier(index)
-
-    def __enter__(self) -> "SerialPort":
-        return self
-
-    def __exit__(self, *exc: Any) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
 
     @property
     def closed(self) -> bool:

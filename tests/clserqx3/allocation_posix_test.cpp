@@ -4,42 +4,16 @@
 // opened. This program's own operator new stands in for the whole process's,
 // so a test can make allocations fail: from the n-th on, for every n until a
 // call no longer meets a refusal.
-#include "replaced_new.h"
+#include "counted_refusal.h"
 #include "serial_fixture.h"
 
 #include "platform/named_objects.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <string>
-
-namespace {
-
-std::atomic<bool> g_refusing{false};
-std::atomic<long> g_allowed{0};
-std::atomic<bool> g_refused{false};
-
-struct Refusal {
-  explicit Refusal(long allowed) {
-    g_refused.store(false);
-    g_allowed.store(allowed);
-    g_refusing.store(true);
-  }
-  ~Refusal() { g_refusing.store(false); }
-};
-
-}  // namespace
-
-bool qx::test::refuseAllocation(std::size_t) noexcept {
-  if (!g_refusing.load(std::memory_order_relaxed) ||
-      g_allowed.fetch_sub(1, std::memory_order_relaxed) > 0)
-    return false;
-  g_refused.store(true);
-  return true;
-}
 
 namespace qx::test {
 namespace {
@@ -59,7 +33,7 @@ void withEveryAllocationFailing(const char* what, CLINT32 failure,
     try {
       Refusal refusal(allowed);
       result = call();
-      refused = g_refused.load();
+      refused = allocationRefused();
     } catch (...) {
       ADD_FAILURE() << what << ": exception with " << allowed << " allocations allowed";
       return;

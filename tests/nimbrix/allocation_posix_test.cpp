@@ -5,48 +5,20 @@
 // n until a call no longer meets a refusal.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "counted_refusal.h"
 #include "nimbrix.h"
 #include "nimbrix_test_util.h"
-#include "replaced_new.h"
 #include "testsupport.h"
 
-namespace {
-
-// While refusing, allocations left before every further one fails.
-std::atomic<bool> g_refusing{false};
-std::atomic<long> g_allowed{0};
-// Whether an allocation was refused since the count was last set.
-std::atomic<bool> g_refused{false};
-
-// Lets `allowed` allocations through and refuses the rest, until the end of
-// the scope.
-struct Refusal {
-  explicit Refusal(long allowed) {
-    g_refused.store(false);
-    g_allowed.store(allowed);
-    g_refusing.store(true);
-  }
-  ~Refusal() { g_refusing.store(false); }
-};
-
-}  // namespace
-
-bool qx::test::refuseAllocation(std::size_t) noexcept {
-  if (!g_refusing.load(std::memory_order_relaxed) ||
-      g_allowed.fetch_sub(1, std::memory_order_relaxed) > 0)
-    return false;
-  g_refused.store(true);
-  return true;
-}
-
 using namespace nimbrix_test;
+using qx::test::allocationRefused;
+using qx::test::Refusal;
 using qx::test::TempDir;
 
 namespace {
@@ -60,7 +32,7 @@ void withEveryAllocationFailing(const std::function<void()>& call) {
     try {
       Refusal refusal(allowed);
       call();
-      refused = g_refused.load();
+      refused = allocationRefused();
     } catch (const std::exception& e) {
       ADD_FAILURE() << "exception with " << allowed << " allocations allowed: " << e.what();
       return;
@@ -84,12 +56,12 @@ TEST(OutOfMemory, BmpReadAndWriteFailWithTheirOwnResults) {
     if (px != nullptr) {
       EXPECT_EQ(std::memcmp(px, grey.data(), grey.size()), 0);
     }
-    if (g_refused.load()) {
+    if (allocationRefused()) {
       EXPECT_EQ(px, nullptr);
     }
     EXPECT_EQ(IoCloseBmp(image), 0);
     const int written = IoWriteBmp("w.bmp", const_cast<unsigned char*>(grey.data()), kW, kH, 8);
-    if (g_refused.load()) {
+    if (allocationRefused()) {
       EXPECT_EQ(written, -1);
     } else
       EXPECT_EQ(written, 0);

@@ -185,15 +185,29 @@ TEST(AsyncFileFallback, WritesInFlightEndWholeAndTheirBuffersAreFreeAfterTheirWa
     EXPECT_EQ(f.compare(s * n, n, bytes(pattern(n, 20 + s))), 0) << "block " << s;
 }
 
+// The other end of a named pipe, open for reading and writing so that
+// opening it waits for no one; closed when the test ends, however it ends.
+struct PipeEnd {
+  int fd = -1;
+  ~PipeEnd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+void makePipe(const std::string& fifo, PipeEnd& other) {
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  other.fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(other.fd, 0);
+}
+
 // A read that the kernel completed before the breakdown keeps the kernel's
 // result: it is neither lost nor run a second time (which on a pipe would
 // fail, the bytes being read already).
 TEST(AsyncFileFallback, ATransferTheKernelCompletedKeepsItsResult) {
   TempDir dir;
   const std::string fifo = dir.file("fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const int other = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
-  ASSERT_GE(other, 0);
+  PipeEnd other;
+  ASSERT_NO_FATAL_FAILURE(makePipe(fifo, other));
   std::vector<unsigned char> buffer(64, 0x55);
   {
     RingBreakdown breakdown;
@@ -201,13 +215,12 @@ TEST(AsyncFileFallback, ATransferTheKernelCompletedKeepsItsResult) {
     ASSERT_TRUE(f);
     if (f->asynchronous()) {
       f->startRead(0, buffer.data(), 10, 0);
-      ASSERT_EQ(::write(other, "early data", 10), 10);
+      ASSERT_EQ(::write(other.fd, "early data", 10), 10);
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       EXPECT_EQ(f->wait(0), 10);
       EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 10), "early data");
     }
   }
-  ::close(other);
 }
 
 // A read that waits for data the kernel has not got (a pipe with nothing in
@@ -216,28 +229,23 @@ TEST(AsyncFileFallback, ATransferTheKernelCompletedKeepsItsResult) {
 TEST(AsyncFileFallback, AReadStillWaitingInTheKernelIsTakenBack) {
   TempDir dir;
   const std::string fifo = dir.file("fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const int other = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
-  ASSERT_GE(other, 0);
+  PipeEnd other;
+  ASSERT_NO_FATAL_FAILURE(makePipe(fifo, other));
   std::vector<unsigned char> buffer(64, 0x55);
   {
     RingBreakdown breakdown;
     auto f = AsyncFile::open(fifo.c_str(), AsyncFile::Access::ReadExisting, 1);
     ASSERT_TRUE(f);
-    if (!f->asynchronous()) {
-      ::close(other);
-      GTEST_SKIP() << "the system refuses asynchronous transfers";
-    }
+    if (!f->asynchronous()) GTEST_SKIP() << "the system refuses asynchronous transfers";
     f->startRead(0, buffer.data(), buffer.size(), 0);
     f->wait(0);  // a pipe has no positions: the synchronous rerun fails
-    ASSERT_EQ(::write(other, "late data", 9), 9);
+    ASSERT_EQ(::write(other.fd, "late data", 9), 9);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     char back[16] = {};
-    EXPECT_EQ(::read(other, back, sizeof back), 9) << "the data stay in the pipe";
+    EXPECT_EQ(::read(other.fd, back, sizeof back), 9) << "the data stay in the pipe";
     EXPECT_EQ(std::string(back, 9), "late data");
     EXPECT_EQ(buffer, std::vector<unsigned char>(64, 0x55));
   }
-  ::close(other);
 }
 #endif
 

@@ -2,71 +2,8 @@
 // failure result instead of letting an exception out, on the caller's thread
 // and on the window thread. This program's own operator new stands in for
 // the whole process's, so a test can make allocations fail.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "counted_refusal.h"
 #include "display_fixture.h"
-
-namespace {
-
-// Allocations still allowed; negative: no limit.
-std::atomic<long> g_budget{-1};
-
-bool refused() {
-  long left = g_budget.load();
-  while (left >= 0) {
-    if (left == 0) return true;
-    if (g_budget.compare_exchange_weak(left, left - 1)) return false;
-  }
-  return false;
-}
-
-void* allocate(std::size_t n) noexcept {
-  return refused() ? nullptr : std::malloc(n == 0 ? 1 : n);
-}
-
-// Allows `n` more allocations while it lives; ends the limit whatever
-// happened.
-struct Budget {
-  explicit Budget(long n) { g_budget.store(n); }
-  ~Budget() { g_budget.store(-1); }
-};
-
-}  // namespace
-
-// Our operator new takes its memory from malloc, so free is the matching
-// release; the compiler cannot see that pairing.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace qx::test {
 namespace {
@@ -79,7 +16,7 @@ TEST_F(OutOfMemory, CreationFailsWithMinusOneWhereverMemoryRunsOutAndLeavesNothi
   long budget = 0;
   int created = -1;
   for (; budget < 2000 && created < 0; ++budget) {
-    Budget limit(budget);
+    Refusal limit(budget);
     created = CreateDisplay(24, 160, 120);
     if (created < 0) {
       ASSERT_EQ(created, -1) << "with " << budget << " allocations";
@@ -100,7 +37,7 @@ TEST_F(OutOfMemory, APictureWithoutMemoryForItsTitleIsRefusedAndNotDrawn) {
   ASSERT_EQ(SetBufferWidth(0, 128, 96), 128);
   const std::vector<uint8_t> picture = greyPicture(128, 96);
   {
-    Budget none(0);
+    Refusal none(0);
     EXPECT_EQ(DrawBuffer(0, picture.data(), 7, "without memory"), -1);
   }
   EXPECT_EQ(screenShows(GetWindowHandle(0), 128, 96, [](int, int) { return 0xffffffu; }), "");
@@ -109,7 +46,7 @@ TEST_F(OutOfMemory, APictureWithoutMemoryForItsTitleIsRefusedAndNotDrawn) {
   EXPECT_EQ(DrawBuffer(0, picture.data(), 8, "with memory"), 0);
   EXPECT_EQ(screenShows(GetWindowHandle(0), 128, 96, greyExpected), "");
   // What needs no memory still works without it, closing included.
-  Budget none(0);
+  Refusal none(0);
   EXPECT_NE(SetDisplayWidth(0, 150, 110), 0);
   EXPECT_EQ(SetBufferWidth(0, 64, 48), 64);
   EXPECT_NE(GetWindowHandle(0), OculonWindow{});

@@ -3,10 +3,10 @@
 // operator new stands in for the whole process's, so a test can make
 // allocations fail.
 #include "pictordyn_test.h"
+#include "replaced_new.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
+#include <cstddef>
 
 namespace {
 
@@ -14,16 +14,6 @@ namespace {
 std::atomic<std::size_t> g_failFrom{0};
 // Allocations of exactly this many bytes fail; 0: none fails.
 std::atomic<std::size_t> g_failExactly{0};
-
-bool refused(std::size_t n) {
-  const std::size_t from = g_failFrom.load(std::memory_order_relaxed);
-  const std::size_t exactly = g_failExactly.load(std::memory_order_relaxed);
-  return (from != 0 && n >= from) || (exactly != 0 && n == exactly);
-}
-
-void* allocate(std::size_t n) noexcept {
-  return refused(n) ? nullptr : std::malloc(n == 0 ? 1 : n);
-}
 
 // Ends the refusal when the test ends, whatever happened.
 struct Refusal {
@@ -36,37 +26,10 @@ struct Refusal {
 
 }  // namespace
 
-// Our operator new takes its memory from malloc, so free is the matching
-// release; the compiler cannot see that pairing.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-  if (void* p = allocate(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-  return allocate(n);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
+bool qx::test::refuseAllocation(std::size_t n) noexcept {
+  const std::size_t from = g_failFrom.load(std::memory_order_relaxed);
+  const std::size_t exactly = g_failExactly.load(std::memory_order_relaxed);
+  return (from != 0 && n >= from) || (exactly != 0 && n == exactly);
 }
 
 namespace qt = qx::test;
