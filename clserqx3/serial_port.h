@@ -4,6 +4,7 @@
 
 #include "board_runtime.h"
 #include "platform/named_objects.h"
+#include "uart_channels.h"
 
 #include <atomic>
 #include <cstdint>
@@ -41,12 +42,11 @@ constexpr int kPortsPerBoard = 2;
 constexpr unsigned kLastOpenableIndex = 7;
 constexpr unsigned kLastIdentifiedIndex = 8;
 
-// The runtime's channels: receive and transmit of camera port A's UART (the
-// only one of a shared-UART design) and of camera port B's.
-constexpr int kReceiveChannelA = 1;
-constexpr int kReceiveChannelB = 2;
-constexpr int kTransmitChannelA = 4;
-constexpr int kTransmitChannelB = 5;
+// The runtime's channels of camera port A's and port B's UART.
+using contracts::kReceiveChannelA;
+using contracts::kReceiveChannelB;
+using contracts::kTransmitChannelA;
+using contracts::kTransmitChannelB;
 
 constexpr int kDesignNameSize = 256;
 constexpr int kSharedSlots = 8;

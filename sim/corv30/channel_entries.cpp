@@ -5,6 +5,7 @@
 #include "machine.h"
 #include "sim_export.h"
 #include "uart.h"
+#include "uart_channels.h"
 
 #include <chrono>
 #include <thread>
@@ -95,7 +96,8 @@ SIM_EXPORT int UIQR_getNrOfWords(void* handle, int channel) {
     MachineLock machine;
     BoardState* state = machine.board(index);
     if (state != nullptr) {
-      if (channel == 4 || channel == 5)
+      if (channel == qx::contracts::kTransmitChannelA ||
+          channel == qx::contracts::kTransmitChannelB)
         result = 0;  // transmitted bytes leave at once
       else
         result = uartArrived(*state, channel, nowMicros());

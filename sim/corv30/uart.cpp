@@ -2,6 +2,7 @@
 
 #include "camera.h"
 #include "designs.h"
+#include "uart_channels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,8 +21,8 @@ std::string reg(int uart, const char* field) {
 
 // The receive buffer index of a channel, or -1.
 int rxIndex(const BoardState& board, int channel) {
-  if (channel == 1 && (board.uarts & kUartA) != 0) return 0;
-  if (channel == 2 && (board.uarts & kUartB) != 0) return 1;
+  if (channel == qx::contracts::kReceiveChannelA && (board.uarts & kUartA) != 0) return 0;
+  if (channel == qx::contracts::kReceiveChannelB && (board.uarts & kUartB) != 0) return 1;
   return -1;
 }
 
@@ -51,7 +52,9 @@ int uartsOfDesign(const char* design) {
 
 int uartWrite(BoardState& board, int boardIndex, int channel, const std::uint8_t* bytes,
               int count) {
-  const int uart = channel == 4 ? 0 : channel == 5 ? 1 : -1;
+  const int uart = channel == qx::contracts::kTransmitChannelA   ? 0
+                   : channel == qx::contracts::kTransmitChannelB ? 1
+                                                                 : -1;
   if (uart < 0 || (board.uarts & (uart == 0 ? kUartA : kUartB)) == 0) return -1;
   const std::int64_t perByte = byteTime(board, uart);
   if (perByte == 0) return 0;
