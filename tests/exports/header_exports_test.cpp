@@ -17,7 +17,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <elf.h>
+#include "elf_symbols.h"
 #endif
 
 namespace {
@@ -72,31 +72,7 @@ std::set<std::string> exported(const char* library) {
 }
 #else
 std::set<std::string> exported(const char* library) {
-  const std::string text = readFile(qx::test::binDir() + "/lib" + library + ".so");
-  const std::vector<char> image(text.begin(), text.end());
-  std::set<std::string> names;
-  if (image.size() < sizeof(Elf64_Ehdr)) return names;
-  Elf64_Ehdr header;
-  std::memcpy(&header, image.data(), sizeof header);
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return names;
-  auto section = [&](std::size_t i) {
-    Elf64_Shdr s;
-    std::memcpy(&s, image.data() + header.e_shoff + i * header.e_shentsize, sizeof s);
-    return s;
-  };
-  for (std::size_t i = 0; i < header.e_shnum; ++i) {
-    const Elf64_Shdr symbols = section(i);
-    if (symbols.sh_type != SHT_DYNSYM) continue;
-    const Elf64_Shdr strings = section(symbols.sh_link);
-    for (std::size_t at = 0; at + sizeof(Elf64_Sym) <= symbols.sh_size; at += sizeof(Elf64_Sym)) {
-      Elf64_Sym sym;
-      std::memcpy(&sym, image.data() + symbols.sh_offset + at, sizeof sym);
-      const int binding = ELF64_ST_BIND(sym.st_info);
-      if (sym.st_shndx == SHN_UNDEF || (binding != STB_GLOBAL && binding != STB_WEAK)) continue;
-      names.insert(image.data() + strings.sh_offset + sym.st_name);
-    }
-  }
-  return names;
+  return qx::test::definedDynamicSymbols(qx::test::binDir() + "/lib" + library + ".so");
 }
 #endif
 
