@@ -31,7 +31,7 @@ SERIAL_TRIPS = 200
 # Bounded search of grab's highest rate without loss.
 GRAB_RUNS = 8
 GRAB_SECONDS = 3.0
-GRAB_MAX_RATE = 1000  # the highest rate grab accepts
+GRAB_MAX_RATE = 100000  # the highest rate grab accepts
 
 commands = []  # every command run, in order, for the page
 sections = []  # (title, intro, header, rows, notes)
@@ -215,11 +215,14 @@ def grab_once(colour, display, rate, ports, profile=None):
 
 
 def grab_search(colour, display, ports, fio_mbs):
-    """The highest rate without loss, by bisection with at most GRAB_RUNS runs."""
+    """The highest rate without loss, with at most GRAB_RUNS runs: first the rate at
+    which the pictures fill the disk's limit, then upwards while every picture is
+    kept, or the target's rate when pictures were lost, then bisection."""
     bytes_per_picture = SIDE * SIDE * (3 if colour else 1) * ports
     best, lo, hi, runs = None, 0, None, 0
     tried = []
-    rate = GRAB_MAX_RATE
+    disk_rate = int(fio_mbs * 1e6 / bytes_per_picture) if fio_mbs else 1000
+    rate = max(1, min(GRAB_MAX_RATE, disk_rate))
     while runs < GRAB_RUNS:
         r = grab_once(colour, display, rate, ports)
         runs += 1
@@ -228,19 +231,19 @@ def grab_search(colour, display, ports, fio_mbs):
                                    "failed (%d)" % r["rc"])))
         if r["ok"]:
             lo, best = rate, r
-            if hi is None:
-                break
         else:
             hi = rate
-        if runs == 1 and hi is not None and fio_mbs:
-            # Next, the rate of the target, then halve the interval.
-            guess = int(0.8 * fio_mbs * 1e6 / bytes_per_picture)
-            rate = guess if 0 < guess < hi else hi // 2
+        if hi is None:
+            if rate >= GRAB_MAX_RATE:
+                break
+            rate = min(GRAB_MAX_RATE, rate * 3 // 2)
+            continue
+        if runs == 1:
+            # The target's rate next, then halve the interval.
+            rate = max(1, int(0.8 * disk_rate))
         else:
             rate = (lo + hi) // 2
-        if hi is not None and hi - lo <= max(2, hi // 25):
-            break
-        if rate <= lo or rate <= 0:
+        if hi - lo <= max(2, hi // 25) or rate <= lo or rate <= 0:
             break
     return best, tried
 
@@ -249,8 +252,10 @@ def grab_search(colour, display, ports, fio_mbs):
 
 def grab_rows(fio_runs):
     """The grab rows. fio runs on the same disk before each search and once after
-    them (appended to fio_runs); the limit is the best fio run of the whole bench,
-    so every ratio is against the disk at its best."""
+    them (appended to fio_runs). A row's limit is the better of the fio runs just
+    before and just after its search: the disk's speed moves over minutes (other
+    work on the shared disk), and a limit taken at another hour would say more of
+    the disk than of grab."""
     found, cpu, configs = [], [], {}
     for ports in (1, 2):
         for display in (False, True):
@@ -259,19 +264,19 @@ def grab_rows(fio_runs):
                                        "display on" if display else "display off",
                                        "two ports" if ports == 2 else "one port")
                 if ports == 2 and not grab_has_two_ports():
-                    found.append((what, display, None, None, loadavg()))
+                    found.append((what, display, None, None, loadavg(), None))
                     continue
                 fio_runs.append(fio(WORK))
                 load = loadavg()
-                limit = max([f for f in fio_runs if f] or [0]) or None
-                best, tried = grab_search(colour, display, ports, limit)
-                found.append((what, display, best, tried, load))
+                best, tried = grab_search(colour, display, ports, fio_runs[-1])
+                found.append((what, display, best, tried, load, len(fio_runs) - 1))
                 configs[what] = (colour, display, ports)
     fio_runs.append(fio(WORK))
-    limit = max([f for f in fio_runs if f] or [0]) or None
     rows = []
-    for what, display, best, tried, load in found:
+    for what, display, best, tried, load, before in found:
         target = "≥ 0.8 of fio" + ("; shows ≥ 25/s" if display else "")
+        around = [f for f in fio_runs[before:before + 2] if f] if before is not None else []
+        limit = max(around) if around else None
         if tried is None:
             rows.append([what, "not measured: grab has no two-port mode", "", "", "", target,
                          "—", num(load, 1)])
@@ -289,7 +294,10 @@ def grab_rows(fio_runs):
         if best and best["rate"] == GRAB_MAX_RATE:
             shown += " (the highest rate grab takes: no loss found)"
         rows.append([what, ("%s/s, %s MB/s%s" % (best["rate"], num(mbs), shown)) if best
-                     else "lost pictures at every rate tried", num(limit), num(r, 2),
+                     else "lost pictures at every rate tried",
+                     "%s (before %s, after %s)" % (num(limit), num(fio_runs[before]),
+                                                   num(fio_runs[before + 1])),
+                     num(r, 2),
                      ", ".join(tried), target, met, num(load, 1)])
         if best and best["cpu_per_gb"] is not None:
             cpu.append([what, num(best["cpu_per_gb"], 2), "%d/s" % best["rate"]])
@@ -301,7 +309,7 @@ def grab_rows(fio_runs):
     profiles = []
     if shutil.which("perf"):
         for display in (False, True):
-            missed = [(r[0], b) for r, (_, d, b, t, _) in zip(rows, found)
+            missed = [(r[0], b) for r, (_, d, b, t, _, _) in zip(rows, found)
                       if "missed" in r[6] and t and d == display]
             if missed:
                 profiles.append(profile_grab(missed[0][0], configs[missed[0][0]], missed[0][1]))
@@ -621,11 +629,14 @@ def main():
             "(`/dev/shm`) shows the processor's cost alone.", ""]
 
     page += ["## The main job: `grab` at 1024 × 1024", "",
-             "The highest picture rate at which `grab` kept every picture, searched by "
-             "bisection (at most %d runs), as the megabytes per second recorded, against "
-             "the best of the fio runs on the same file system (4,000,000-byte writes with "
-             "O_DSYNC, 4 in flight, io_uring; one at the start of the bench, one before each "
-             "search and one after them): %d runs, %s MB/s." %
+             "The highest picture rate at which `grab` kept every picture (at most %d runs: "
+             "first the rate that fills the disk's limit, then upwards while nothing is lost "
+             "or the target's rate when pictures were lost, then bisection), as the megabytes "
+             "per second recorded, against fio on the same file system (4,000,000-byte writes "
+             "with O_DSYNC, 4 in flight, io_uring). fio runs before each search and once after "
+             "the last; a row's limit is the better of the runs just before and just after its "
+             "search, since the shared disk's speed moves from minute to minute. All fio runs "
+             "of the bench, in order (%d): %s MB/s." %
              (GRAB_RUNS, len([f for f in fio_disk if f]),
               ", ".join(num(f) for f in fio_disk)), "",
              table(["Row", "Highest rate without loss", "fio (limit, MB/s)", "Ratio",

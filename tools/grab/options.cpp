@@ -62,7 +62,7 @@ struct NumberOption {
 const NumberOption kNumbers[] = {
     {"--board", 0, 10, &Options::board},    {"--count", 1, 100000000, &Options::count},
     {"--width", 4, 16384, &Options::width}, {"--height", 1, 16384, &Options::height},
-    {"--rate", 1, 1000, &Options::rate},    {"--buffers", 2, 1024, &Options::buffers},
+    {"--rate", 1, 100000, &Options::rate},  {"--buffers", 2, 1024, &Options::buffers},
 };
 
 }  // namespace
