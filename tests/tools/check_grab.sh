@@ -21,6 +21,7 @@ run grab --no-display --count 60 --output out >grab.txt 2>&1 || fail "grab: $(ca
 grep -q "^camera on serial port 0: SIMCAM 0A, GAIN 3 set and read back" grab.txt ||
   fail "no camera set-up in: $(cat grab.txt)"
 grep -q "recorded 60 of 60 pictures .*, 0 lost" grab.txt || fail "summary: $(cat grab.txt)"
+grep -q "at 25/s, ring of 16 (no display)" grab.txt || fail "default ring: $(cat grab.txt)"
 run grab_check recording out/grab.seq 640 480 8 60 consecutive >/dev/null || fail "recording"
 run grab_check picture out/last.tif 640 480 8 60 || fail "TIFF"
 run grab_check picture out/last.bmp 640 480 8 60 || fail "BMP"
@@ -103,6 +104,13 @@ grep -q "400 pictures of 64x8 grey at 20000/s" grab.txt &&
 run grab_check recording fast/grab.seq 64 8 8 "$(sed -n 's/^recorded \([0-9]*\) of.*/\1/p' grab.txt)" \
   >/dev/null || fail "rate 20000 recording"
 echo "ok grab above 1000/s"
+
+# Without --buffers the ring holds a quarter second of pictures.
+run grab --no-display --no-camera --rate 400 --count 5 --output quarter >grab.txt 2>&1 ||
+  fail "rate 400: $(cat grab.txt)"
+grep -q "at 400/s, ring of 100 (no display)" grab.txt || fail "ring at 400/s: $(cat grab.txt)"
+run grab_check recording quarter/grab.seq 640 480 8 5 consecutive >/dev/null || fail "rate 400 recording"
+echo "ok grab ring"
 
 # seqtool on the grey recording.
 run seqtool info out/grab.seq >info.txt || fail "info"
