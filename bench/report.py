@@ -106,6 +106,21 @@ def machine():
 
 # ---------------------------------------------------------------- fio limit
 
+def settle(folder):
+    """Commits the file system's journal after large files were deleted: the disk is
+    mounted with online discard, and the discards of one run's files would otherwise
+    be sent while the next run writes."""
+    try:
+        fd = os.open(folder, os.O_RDONLY)
+        try:
+            os.fsync(fd)
+        finally:
+            os.close(fd)
+        os.sync()
+    except OSError:
+        pass
+
+
 def fio(folder, megabytes=1000):
     """fio's write bandwidth in MB/s: 4,000,000-byte blocks, 4 in flight, O_DSYNC."""
     name = os.path.join(folder, "fio.bin")
@@ -116,6 +131,7 @@ def fio(folder, megabytes=1000):
                    "--terse-version=3"])
     if os.path.exists(name):
         os.remove(name)
+    settle(folder)
     if rc != 0 or not out.strip():
         return None
     # Terse v3: the 48th field is the write bandwidth in KiB/s.
@@ -202,6 +218,7 @@ def grab_once(colour, display, rate, ports, profile=None):
     seconds = [float(m.group(1)) for m in re.finditer(r"recorded \d+ of \d+ pictures in "
                                                       r"([\d.]+) s", out)]
     shutil.rmtree(out_dir, ignore_errors=True)
+    settle(WORK)
     ok = p.returncode == 0 and lost == 0 and recorded_bytes > 0
     if p.returncode not in (0, 3):
         say("grab failed (%d): %s" % (p.returncode, err.strip()[-300:]))
@@ -311,14 +328,67 @@ def grab_rows(fio_runs):
              (GRAB_SECONDS, round(100 / (GRAB_SECONDS / 0.25 - 1)), GRAB_MAX_RATE)]
     # A profile of the first row missed with the display off, and of the first
     # with it on.
-    profiles = []
+    profiles, profiled = [], {}
     if shutil.which("perf"):
         for display in (False, True):
             missed = [(r[0], b) for r, (_, d, b, t, _, _) in zip(rows, found)
                       if "missed" in r[6] and t and d == display]
             if missed:
-                profiles.append(profile_grab(missed[0][0], configs[missed[0][0]], missed[0][1]))
-    return rows, notes, cpu, profiles
+                title, text = profile_grab(missed[0][0], configs[missed[0][0]], missed[0][1])
+                profiles.append((title, text))
+                profiled[missed[0][0]] = text
+    reasons = {}
+    for r, (what, _, best, tried, _, before) in zip(rows, found):
+        if "missed" in r[6] and tried is not None:
+            reasons[what] = grab_miss_reason(best, fio_runs[before], fio_runs[before + 1],
+                                             profiled.get(what))
+    return rows, notes, cpu, profiles, reasons
+
+
+def top_costs(profile, n=3):
+    """[(share in %, who, symbol)] of the first lines of a perf report."""
+    costs = []
+    for line in profile.split("\n"):
+        m = re.match(r"\s*([\d.]+)%\s+(\S+)\s+(\S+)\s+\[[.k]\]\s+(.+)", line)
+        if m:
+            costs.append((float(m.group(1)), m.group(2), m.group(4).strip()))
+    return costs[:n]
+
+
+def grab_miss_reason(best, before, after, profile):
+    """Why a grab row missed, from this run's own figures: the disk's speed around
+    the search and, where one was taken, the profile."""
+    parts = []
+    if before and after and max(before, after) / min(before, after) >= 1.3:
+        slower = min(before, after)
+        parts.append("fio gave %s MB/s just before this search and %s just after: the shared "
+                     "disk changed speed under it%s. What would close it: the same search on a "
+                     "disk that holds still (a run when nothing else writes to it)" %
+                     (num(before), num(after),
+                      "; against the slower fio run the ratio is %s" %
+                      num(ratio(best["mbs"], slower), 2) if best else ""))
+    costs = top_costs(profile) if profile else []
+    if costs:
+        said = ", ".join("%s %.0f %%" % (sym, share) for share, _, sym in costs)
+        parts.append("perf's largest costs: " + said)
+        sym = costs[0][2]
+        if "copy_folio_from_iter" in sym or "copy_user" in sym:
+            parts.append("the largest is the kernel copying every byte into the page cache, as "
+                         "it does for fio's buffered O_DSYNC writes; bypassing the page cache "
+                         "(O_DIRECT) would need writes aligned to the disk's blocks, which the "
+                         "recording's 4,000,000-byte transfers are not")
+        elif "memmove" in sym or "memcpy" in sym:
+            parts.append("the largest is copying in the process: the simulated board painting "
+                         "each picture, the writer's copy into its transfer buffers and, while "
+                         "the recording is half a ring behind, grab's copy of the picture "
+                         "before it is handed over; a real board's DMA would take the first "
+                         "away")
+        elif "convert" in sym:
+            parts.append("the largest is the display's conversion of the picture, on the "
+                         "display's own thread")
+    if not parts:
+        parts.append("no profile was taken and fio held still around the search")
+    return "; ".join(parts) + "."
 
 
 def profile_grab(what, config, best):
@@ -605,7 +675,7 @@ def main():
     avi_rows = nimbrix_seq_and_avi(WORK, "disk", seq_rows)
     avi_rows += nimbrix_seq_and_avi(SHM, "tmpfs", None)
     shutil.rmtree(SHM, ignore_errors=True)
-    grab, grab_notes, cpu, profiles = grab_rows(fio_disk)
+    grab, grab_notes, cpu, profiles, grab_reasons = grab_rows(fio_disk)
     disp = display_rows()
     fwd = forwarding_rows()
     ser = serial_rows(extra)
@@ -683,7 +753,9 @@ def main():
     for title, text in extra:
         page += [title + ":", "", "```", text.rstrip(), "```", ""]
 
-    missed = ["%s: %s (target %s)" % (where, r[0], r[-3])
+    missed = ["%s: %s (target %s)%s" % (where, r[0], r[-3],
+                                        (". Why: " + grab_reasons[r[0]])
+                                        if where == "grab" and r[0] in grab_reasons else "")
               for where, rows in (("grab", grab), ("recording", seq_rows),
                                   ("files on the disk", rows_files_disk),
                                   ("files on tmpfs", rows_files_shm), ("AVI", avi_rows),
