@@ -38,7 +38,7 @@ extern "C" {
 #define ACQSIM_PARAM_WIDTH 6100        /* pixels per row, 4 .. 16384 */
 #define ACQSIM_PARAM_HEIGHT 6200       /* rows, 1 .. 16384 */
 #define ACQSIM_PARAM_FORMAT 6300       /* bits per pixel: 8 grey, 24 colour */
-#define ACQSIM_PARAM_RATE 6400         /* pictures per second, 1 .. 1000 */
+#define ACQSIM_PARAM_RATE 6400         /* pictures per second, 1 .. 100000 */
 #define ACQSIM_PARAM_TRIGGER_MODE 6500 /* ACQSIM_TRIGGER_* (mode 1 acquisitions) */
 #define ACQSIM_PARAM_EXSYNC 6600       /* value of the last Px_setExsync(port, v) */
 #define ACQSIM_PARAM_FLASH 6700        /* value of the last Px_setFlash(port, v) */

@@ -19,7 +19,7 @@ constexpr Range kRanges[] = {
     {ACQSIM_PARAM_WIDTH, &PortSettings::width, 4, 16384},
     {ACQSIM_PARAM_HEIGHT, &PortSettings::height, 1, 16384},
     {ACQSIM_PARAM_FORMAT, &PortSettings::format, 8, 24},
-    {ACQSIM_PARAM_RATE, &PortSettings::rate, 1, 1000},
+    {ACQSIM_PARAM_RATE, &PortSettings::rate, 1, 100000},
     {ACQSIM_PARAM_TRIGGER_MODE, &PortSettings::triggerMode, ACQSIM_TRIGGER_FREE_RUN,
      ACQSIM_TRIGGER_SOFTWARE},
     {ACQSIM_PARAM_EXSYNC, &PortSettings::exsync, -0x7fffffff - 1, 0x7fffffff},

@@ -15,7 +15,7 @@ TEST_F(AcqSim, DefaultsAreAGreyVgaPictureAtTwentyFivePerSecond) {
 }
 
 TEST_F(AcqSim, ConfigurationSetsEveryPortAndBadValuesFallBack) {
-  open("acq.width = 320\nacq.height = 200\nacq.format = 24\nacq.rate = 9999\n");
+  open("acq.width = 320\nacq.height = 200\nacq.format = 24\nacq.rate = 100001\n");
   for (int port = 0; port < 2; ++port) {
     EXPECT_EQ(get(ACQSIM_PARAM_WIDTH, port), 320);
     EXPECT_EQ(get(ACQSIM_PARAM_HEIGHT, port), 200);
@@ -32,6 +32,10 @@ TEST_F(AcqSim, SettingsAreCheckedAndKeptPerPort) {
   EXPECT_EQ(set(ACQSIM_PARAM_FORMAT, 16), ACQSIM_ERR_VALUE);
   EXPECT_EQ(set(ACQSIM_PARAM_WIDTH, 3), ACQSIM_ERR_VALUE);
   EXPECT_EQ(set(ACQSIM_PARAM_RATE, 0), ACQSIM_ERR_VALUE);
+  EXPECT_EQ(set(ACQSIM_PARAM_RATE, 100001), ACQSIM_ERR_VALUE);
+  // Small regions of fast cameras run far above 1000 pictures per second.
+  EXPECT_EQ(set(ACQSIM_PARAM_RATE, 100000, 1), 0);
+  EXPECT_EQ(get(ACQSIM_PARAM_RATE, 1), 100000);
   EXPECT_EQ(set(ACQSIM_PARAM_TRIGGER_MODE, 2), ACQSIM_ERR_VALUE);
   EXPECT_EQ(lastError(), ACQSIM_ERR_VALUE);
   EXPECT_EQ(get(ACQSIM_PARAM_FORMAT), 8);  // unchanged by the refusals

@@ -22,7 +22,7 @@ struct Options {
   int height = 480;
   int bits = 8;              // 8 grey, 24 colour
   int rate = 25;             // pictures per second
-  int buffers = 16;          // pictures in the grabber's ring
+  int buffers = 0;           // pictures in the grabber's ring; 0: defaultBuffers()
   bool setGeometry = true;   // send width/height/format/rate to the applet
   std::string output = ".";  // folder for the outputs
   bool display = false;
@@ -85,6 +85,12 @@ bool exportOutputs(const Options& options, const OutputNames& names, const RunRe
 inline int pictureSize(const Options& o) {
   return o.width * o.height * (o.bits / 8);
 }
+
+// The ring when --buffers is not given: a quarter of a second of pictures,
+// so that the disk may stall that long without a picture lost, at least 16
+// and at most 1024 pictures or 512 MiB (256 MiB in a 32-bit process), but
+// never fewer than 16.
+int defaultBuffers(const Options& o);
 
 // Joins a folder and a file name.
 std::string inFolder(const std::string& folder, const std::string& name);

@@ -55,10 +55,12 @@ int main(int argc, char** argv) {
   const bool several = o.ports.size() > 1;
   std::string portList;
   for (int port : o.ports) portList += (portList.empty() ? "" : ",") + std::to_string(port);
-  std::printf("grabber open: %s on board %d, port%s %s; %d pictures of %dx%d %s at %d/s%s%s\n",
-              o.applet.c_str(), o.board, several ? "s" : "", portList.c_str(), o.count, o.width,
-              o.height, o.bits == 8 ? "grey" : "colour", o.rate, several ? " on each" : "",
-              o.display ? "" : " (no display)");
+  std::printf(
+      "grabber open: %s on board %d, port%s %s; %d pictures of %dx%d %s at %d/s%s, "
+      "ring of %d%s\n",
+      o.applet.c_str(), o.board, several ? "s" : "", portList.c_str(), o.count, o.width, o.height,
+      o.bits == 8 ? "grey" : "colour", o.rate, several ? " on each" : "", o.buffers,
+      o.display ? "" : " (no display)");
   std::fflush(stdout);
   std::vector<grab::OutputNames> names;
   for (int port : o.ports) names.push_back(grab::outputNames(o, port));

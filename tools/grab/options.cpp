@@ -62,7 +62,7 @@ struct NumberOption {
 const NumberOption kNumbers[] = {
     {"--board", 0, 10, &Options::board},    {"--count", 1, 100000000, &Options::count},
     {"--width", 4, 16384, &Options::width}, {"--height", 1, 16384, &Options::height},
-    {"--rate", 1, 1000, &Options::rate},    {"--buffers", 2, 1024, &Options::buffers},
+    {"--rate", 1, 100000, &Options::rate},  {"--buffers", 2, 1024, &Options::buffers},
 };
 
 }  // namespace
@@ -80,7 +80,8 @@ void printUsage(std::FILE* to) {
                "  --height <rows>      picture height (default 480)\n"
                "  --grey | --colour    8-bit grey (default) or 24-bit colour\n"
                "  --rate <per second>  pictures per second (default 25)\n"
-               "  --buffers <n>        pictures in the grabber's ring (default 16)\n"
+               "  --buffers <n>        pictures in the grabber's ring (default: a quarter\n"
+               "                       second of pictures, 16 to 1024, within 512 MiB)\n"
                "  --keep-settings      leave the applet's geometry, format and rate as\n"
                "                       they are (width/height/format must then match)\n"
                "  --output <folder>    folder for the outputs (default .)\n"
@@ -154,7 +155,16 @@ bool parseOptions(int argc, char** argv, Options& o, bool& exitNow) {
     std::fprintf(stderr, "grab: a picture of %dx%d is too large\n", o.width, o.height);
     return false;
   }
+  if (o.buffers == 0) o.buffers = defaultBuffers(o);
   return true;
+}
+
+int defaultBuffers(const Options& o) {
+  // A 32-bit process has 2 GiB of address space for everything.
+  const long long kMost = 1024, kLeast = 16, kBytes = (sizeof(void*) == 4 ? 256LL : 512LL) << 20;
+  long long n = (static_cast<long long>(o.rate) + 3) / 4;
+  n = std::min(n, std::max(1LL, kBytes / std::max(1, pictureSize(o))));
+  return static_cast<int>(std::max(kLeast, std::min(kMost, n)));
 }
 
 }  // namespace grab
