@@ -5,7 +5,7 @@
 // entries.
 #pragma once
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "testsupport.h"
 
 #include <gtest/gtest.h>

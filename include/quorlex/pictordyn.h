@@ -15,7 +15,7 @@
 #endif
 
 /* PxDialogBlock: the 40-byte block that Px_doDialog hands on by value. */
-#include "quorlex/px_dialog_block.h"
+#include <quorlex/px_dialog_block.h>
 
 #ifdef __cplusplus
 extern "C" {
