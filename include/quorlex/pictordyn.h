@@ -359,7 +359,8 @@ PX_API int Px_swapBuffer(Px_Struct* handle, int port);
  * @param word      the status word's number.
  * @param reserved  passed on unchanged (unused by the simulated applet).
  * @param port      camera port, 0 or 1.
- * @return the status word; -2001 for a handle that is not open.
+ * @return the applet's result (the word, for the simulated applet); -2001 for
+ *         a handle that is not open.
  */
 PX_API int Px_getStatus(Px_Struct* handle, int word, int reserved, int port);
 
@@ -371,7 +372,8 @@ PX_API int Px_getStatus(Px_Struct* handle, int word, int reserved, int port);
  * @param port      camera port, 0 or 1.
  * @param value     where the applet writes the word (an int for the
  *                  simulated applet).
- * @return the status word; -2001 for a handle that is not open.
+ * @return the applet's result (the word, for the simulated applet); -2001 for
+ *         a handle that is not open.
  */
 PX_API int Px_getStatusEx(Px_Struct* handle, int word, int reserved, int port, void* value);
 
