@@ -1,5 +1,5 @@
 // The Camera Link functions that need no open port.
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "exported.h"
 #include "runtime.h"
 #include "serial_port.h"

@@ -1,5 +1,5 @@
 // The Camera Link functions that work on an open port.
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "exported.h"
 #include "port_open.h"
 #include "port_select.h"

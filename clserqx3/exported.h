@@ -4,7 +4,7 @@
 // opened is released by the owners it holds.
 #pragma once
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "platform/boundary.h"
 
 namespace qx::clser {

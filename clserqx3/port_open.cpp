@@ -1,6 +1,6 @@
 #include "port_open.h"
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "port_select.h"
 #include "runtime.h"
 #include "uart_registers.h"

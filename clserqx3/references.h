@@ -5,7 +5,7 @@
 // the counter wraps), so an old reference does not name a newer port.
 #pragma once
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "serial_port.h"
 
 #include <memory>

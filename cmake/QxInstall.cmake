@@ -1,7 +1,8 @@
 # What `cmake --install` lays out, the CMake package and the pkg-config files.
 #
-#   include/quorlex/   the public headers (pictordyn.h, clserqx3.h, nimbrix.h,
-#                      oculon.h, version.h)
+#   include/quorlex/   the public headers, as they lie in the source tree's
+#                      include/quorlex/ (pictordyn.h, clserqx3.h, nimbrix.h,
+#                      oculon.h, version.h, px_dialog_block.h)
 #   lib/               Linux: libNAME.so.1.0.0 with soname libNAME.so.1 and the
 #                      libNAME.so link; Windows: the import libraries libNAME.dll.a
 #   bin/               Windows: the DLLs; both: grab, seqtool, clser_term
@@ -20,17 +21,15 @@ set(QX_INSTALL_CMAKEDIR lib/cmake/Quorlex)
 foreach(lib ${QX_LIBRARIES})
   set_target_properties(${lib} PROPERTIES VERSION ${PROJECT_VERSION}
                                           SOVERSION ${PROJECT_VERSION_MAJOR})
-  target_include_directories(${lib} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
-                                           $<INSTALL_INTERFACE:include>)
 endforeach()
 
 install(TARGETS ${QX_LIBRARIES} EXPORT QuorlexTargets
   RUNTIME DESTINATION bin COMPONENT kit
   LIBRARY DESTINATION lib COMPONENT kit NAMELINK_COMPONENT kit
   ARCHIVE DESTINATION lib COMPONENT kit)
-install(FILES pictordyn/pictordyn.h clserqx3/clserqx3.h nimbrix/nimbrix.h oculon/oculon.h
-              include/quorlex/version.h include/quorlex/px_dialog_block.h
-        DESTINATION include/quorlex COMPONENT kit)
+# The source tree's include/ folder is the installed one: every public
+# header, and nothing else, lives in include/quorlex/.
+install(DIRECTORY include/quorlex DESTINATION include COMPONENT kit FILES_MATCHING PATTERN "*.h")
 
 # The tools find the libraries in lib/ beside bin/.
 set(QX_TOOLS grab seqtool clser_term)

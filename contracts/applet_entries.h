@@ -4,9 +4,9 @@
 // unchanged. Applet libraries (and their simulators) implement these.
 #pragma once
 
+#include <quorlex/px_dialog_block.h>
 #include "applet_table.h"
 #include "px_struct.h"
-#include "quorlex/px_dialog_block.h"
 
 #include <cstdint>
 #include <type_traits>

@@ -3,8 +3,8 @@
 // library's entries; the entry names are listed once, in QX_APPLET_ENTRIES.
 #pragma once
 
+#include <quorlex/px_dialog_block.h>
 #include "px_struct.h"
-#include "quorlex/px_dialog_block.h"
 
 #include <array>
 #include <cstddef>

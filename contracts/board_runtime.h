@@ -2,7 +2,7 @@
 // they are resolved into. Handles of the runtime are opaque pointers.
 #pragma once
 
-#include "../platform/library.h"
+#include "platform/library.h"
 
 #include <cstddef>
 

@@ -4,9 +4,9 @@
 #include <new>
 #include <vector>
 
+#include <quorlex/nimbrix.h>
 #include "avi_writer.h"
 #include "exported.h"
-#include "nimbrix.h"
 #include "sequence_file.h"
 
 namespace {

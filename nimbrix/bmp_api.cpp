@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include <quorlex/nimbrix.h>
 #include "bmp_format.h"
 #include "bmp_image.h"
 #include "exported.h"
-#include "nimbrix.h"
 #include "platform/wide_name.h"
 
 namespace {

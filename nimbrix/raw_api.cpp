@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <quorlex/nimbrix.h>
 #include "exported.h"
-#include "nimbrix.h"
 #include "platform/file_pieces.h"
 #include "platform/wide_name.h"
 #include "raw_format.h"

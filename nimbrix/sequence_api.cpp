@@ -1,8 +1,8 @@
 // The sequence file exports.
 #include <memory>
 
+#include <quorlex/nimbrix.h>
 #include "exported.h"
-#include "nimbrix.h"
 #include "sequence_file.h"
 
 extern "C" {

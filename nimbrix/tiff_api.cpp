@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <quorlex/nimbrix.h>
 #include "exported.h"
-#include "nimbrix.h"
 #include "tiff_file.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The version this library was built as, for applications that check at run
 // time which build they loaded.
-#include "nimbrix.h"
-#include "quorlex/version.h"
+#include <quorlex/nimbrix.h>
+#include <quorlex/version.h>
 
 extern "C" NIMBRIX_API void IoGetVersion(int* major, int* minor, int* patch) {
   if (major != nullptr) *major = QUORLEX_VERSION_MAJOR;

@@ -7,10 +7,10 @@
 
 #include "platform/boundary.h"
 
+#include <quorlex/oculon.h>
 #include "backend.h"
 #include "display_table.h"
 #include "image_layout.h"
-#include "oculon.h"
 #include "title.h"
 
 using qx::oculon::DisplayRecord;

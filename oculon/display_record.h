@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include <quorlex/oculon.h>
 #include "image_layout.h"
-#include "oculon.h"
 
 namespace qx::oculon {
 

@@ -1,7 +1,7 @@
 #include "entry.h"
 
+#include <quorlex/pictordyn.h>
 #include "last_error.h"
-#include "pictordyn.h"
 #include "trace.h"
 
 namespace qx::pictordyn {

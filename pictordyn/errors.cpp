@@ -1,11 +1,11 @@
 // The error functions: the library's own last error and its texts, or, for
 // a valid handle, the applet library's error state of that handle.
+#include <quorlex/pictordyn.h>
 #include "applet_entries.h"
 #include "applet_table.h"
 #include "entry.h"
 #include "forward.h"
 #include "last_error.h"
-#include "pictordyn.h"
 #include "trace.h"
 
 #include <cstddef>

@@ -3,12 +3,12 @@
 // and the guard that keeps every exception inside the library.
 #pragma once
 
+#include <quorlex/pictordyn.h>
 #include "applet_entries.h"
 #include "call_line.h"
 #include "entry.h"
 #include "grabber.h"
 #include "last_error.h"
-#include "pictordyn.h"
 #include "platform/boundary.h"
 #include "trace.h"
 

@@ -1,5 +1,6 @@
 // Opening a grabber: find and load the applet library, let it create its
 // grabber state, and build the handle with the table of its entries.
+#include <quorlex/pictordyn.h>
 #include "applet.h"
 #include "applet_table.h"
 #include "entry.h"
@@ -7,7 +8,6 @@
 #include "grabber.h"
 #include "installation.h"
 #include "last_error.h"
-#include "pictordyn.h"
 #include "platform/library.h"
 #include "trace.h"
 

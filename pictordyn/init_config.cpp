@@ -1,12 +1,12 @@
 // Opening a grabber from a configuration file: the file names the maker and
 // type of the applet it was made for; the library that reports them is
 // looked for in the board's applet folder, opened, and given the file.
+#include <quorlex/pictordyn.h>
 #include "applet_search.h"
 #include "config_file.h"
 #include "forward.h"
 #include "installation.h"
 #include "last_error.h"
-#include "pictordyn.h"
 #include "trace.h"
 
 using namespace qx::pictordyn;

@@ -77,8 +77,8 @@ int Px_getLastPicNumberEventEx(Px_Struct* h, int pictureNumber, int port, int ti
                                                               memory, event);
 }
 
-int Px_getImage(Px_Struct* h, int a, int b, int c, int d) {
-  return forwarded<wordOfEntry("Px_getImage")>(h, a, b, c, d);
+int Px_getImage(Px_Struct* h, int selector, int pictureNumber, int port, int timeoutMs) {
+  return forwarded<wordOfEntry("Px_getImage")>(h, selector, pictureNumber, port, timeoutMs);
 }
 
 // Differs: the result pointer is traced in decimal (PXD), unlike every other
@@ -98,38 +98,38 @@ void* Px_getImagePtrEx(Px_Struct* h, int pictureNumber, int port, void* memory) 
 // Differs: the result line has no blank before its colon ("...,%d): %d").
 // It has always been written so and trace lines are kept byte for byte: not
 // a typo to be fixed.
-int Px_setActBuffer(Px_Struct* h, int a, int b) {
+int Px_setActBuffer(Px_Struct* h, int port, int buffer) {
   return exported("Px_setActBuffer", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxSetActBufferFn>(h, PX_ENTRY_WORD("Px_setActBuffer"));
     if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, a, b);
-    px_log("Px_setActBuffer(" PXP ",%d,%d): %d\n", pxp(h), a, b, r);
+    const int r = entry(h, port, buffer);
+    px_log("Px_setActBuffer(" PXP ",%d,%d): %d\n", pxp(h), port, buffer, r);
     return r;
   });
 }
 
-int Px_getActBuffer(Px_Struct* h, int a) {
-  return forwarded<wordOfEntry("Px_getActBuffer")>(h, a);
+int Px_getActBuffer(Px_Struct* h, int port) {
+  return forwarded<wordOfEntry("Px_getActBuffer")>(h, port);
 }
 
-int Px_swapBuffer(Px_Struct* h, int a) {
-  return forwarded<wordOfEntry("Px_swapBuffer")>(h, a);
+int Px_swapBuffer(Px_Struct* h, int port) {
+  return forwarded<wordOfEntry("Px_swapBuffer")>(h, port);
 }
 
-int Px_getStatus(Px_Struct* h, int a, int b, int c) {
-  return forwarded<wordOfEntry("Px_getStatus")>(h, a, b, c);
+int Px_getStatus(Px_Struct* h, int word, int reserved, int port) {
+  return forwarded<wordOfEntry("Px_getStatus")>(h, word, reserved, port);
 }
 
-int Px_getStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  return forwarded<wordOfEntry("Px_getStatusEx")>(h, a, b, c, p);
+int Px_getStatusEx(Px_Struct* h, int word, int reserved, int port, void* value) {
+  return forwarded<wordOfEntry("Px_getStatusEx")>(h, word, reserved, port, value);
 }
 
-int Px_setStatus(Px_Struct* h, int a, int b, int c) {
-  return forwarded<wordOfEntry("Px_setStatus")>(h, a, b, c);
+int Px_setStatus(Px_Struct* h, int word, int value, int port) {
+  return forwarded<wordOfEntry("Px_setStatus")>(h, word, value, port);
 }
 
-int Px_setStatusEx(Px_Struct* h, int a, int b, int c, void* p) {
-  return forwarded<wordOfEntry("Px_setStatusEx")>(h, a, b, c, p);
+int Px_setStatusEx(Px_Struct* h, int word, int value, int port, void* extra) {
+  return forwarded<wordOfEntry("Px_setStatusEx")>(h, word, value, port, extra);
 }
 
 }  // extern "C"

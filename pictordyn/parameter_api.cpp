@@ -70,7 +70,7 @@ const char* Px_getAppletname(Px_Struct* h, int number) {
 
 // Differs: a handle that is not live writes no "invalid Px" line but the
 // usual result line with -2001; a missing entry writes "no entry" only.
-int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
+int Px_addApplet(Px_Struct* h, const char* name, int option1, int option2, int option3) {
   return exported("Px_addApplet", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     int r = PX_ERR_INVALID_HANDLE;
     const unsigned filledBy = qx::pictordyn::filledByOf(h);
@@ -79,11 +79,12 @@ int Px_addApplet(Px_Struct* h, const char* name, int a, int b, int c) {
       setLastError(PX_ERR_INVALID_HANDLE);
     } else if (auto entry = qx::pictordyn::entryOf<PxAddAppletFn>(h, filledBy,
                                                                   PX_ENTRY_WORD("Px_addApplet"))) {
-      r = entry(h, name, a, b, c);
+      r = entry(h, name, option1, option2, option3);
     } else {
       return PX_ERR_INVALID_HANDLE;
     }
-    px_log("Px_addApplet(" PXP ",%s,%d,%d,%d) : %d\n", pxp(h), name ? name : "(null)", a, b, c, r);
+    px_log("Px_addApplet(" PXP ",%s,%d,%d,%d) : %d\n", pxp(h), name ? name : "(null)", option1,
+           option2, option3, r);
     return r;
   });
 }
@@ -97,22 +98,22 @@ int Px_configure(Px_Struct* h, int value) {
 // Differs: the result line has no blank before its colon ("...,%d): %d").
 // It has always been written so and trace lines are kept byte for byte: not
 // a typo to be fixed.
-int Px_setClks(Px_Struct* h, int a, int b) {
+int Px_setClks(Px_Struct* h, int port, int value) {
   return exported("Px_setClks", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxSetClksFn>(h, PX_ENTRY_WORD("Px_setClks"));
     if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, a, b);
-    px_log("Px_setClks(" PXP ",%d,%d): %d\n", pxp(h), a, b, r);
+    const int r = entry(h, port, value);
+    px_log("Px_setClks(" PXP ",%d,%d): %d\n", pxp(h), port, value, r);
     return r;
   });
 }
 
-int Px_setExsync(Px_Struct* h, int a, int b) {
-  return forwarded<wordOfEntry("Px_setExsync")>(h, a, b);
+int Px_setExsync(Px_Struct* h, int port, int value) {
+  return forwarded<wordOfEntry("Px_setExsync")>(h, port, value);
 }
 
-int Px_setFlash(Px_Struct* h, int a, int b) {
-  return forwarded<wordOfEntry("Px_setFlash")>(h, a, b);
+int Px_setFlash(Px_Struct* h, int port, int value) {
+  return forwarded<wordOfEntry("Px_setFlash")>(h, port, value);
 }
 
 int Px_getSerialNumber(Px_Struct* h) {
@@ -121,12 +122,12 @@ int Px_getSerialNumber(Px_Struct* h) {
 
 // Differs: the block goes to the applet whole, by value, but only its first
 // word is traced, in hexadecimal.
-int Px_doDialog(Px_Struct* h, int a, int b, int c, PxDialogBlock block) {
+int Px_doDialog(Px_Struct* h, int dialog, int option1, int option2, PxDialogBlock block) {
   return exported("Px_doDialog", PX_ERR_DLL_NOT_LOADED, [&]() -> int {
     auto entry = checkedEntry<PxDoDialogFn>(h, PX_ENTRY_WORD("Px_doDialog"));
     if (entry == nullptr) return PX_ERR_INVALID_HANDLE;
-    const int r = entry(h, a, b, c, block);
-    px_log("Px_doDialog(" PXP ",%d,%d,%d,%x) : %d\n", pxp(h), a, b, c,
+    const int r = entry(h, dialog, option1, option2, block);
+    px_log("Px_doDialog(" PXP ",%d,%d,%d,%x) : %d\n", pxp(h), dialog, option1, option2,
            static_cast<unsigned>(block.word[0]), r);
     return r;
   });

@@ -1,5 +1,5 @@
 // What both systems' library loading share: the reason of the last failure.
-#include "library.h"
+#include "platform/library.h"
 
 namespace qx::platform {
 

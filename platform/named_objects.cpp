@@ -1,4 +1,4 @@
-#include "named_objects.h"
+#include "platform/named_objects.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "wide_name.h"
+#include "platform/wide_name.h"
 
 namespace qx::platform {
 

@@ -8,7 +8,7 @@
 // With commands on the command line each is sent in turn (ended with "\r")
 // and the camera's answer printed; without, lines typed on the standard
 // input are sent until its end or a line "quit".
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 
 #include <cerrno>
 #include <cstdio>

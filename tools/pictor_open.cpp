@@ -1,6 +1,6 @@
 // Opens a grabber with Px_Init, shows the trace it left and releases it:
 //   pictor_open [applet-library [board-index]]
-#include "pictordyn.h"
+#include <quorlex/pictordyn.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -17,7 +17,7 @@
 // the UART `count` times each and read the answer line, both at once and
 // without taking turns, and the answers are counted: whole (from the
 // process's own camera), with the other camera's answer, or lost.
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 
 #include <algorithm>
 #include <atomic>

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <quorlex/nimbrix.h>
 #include "file_contest.h"
-#include "nimbrix.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include <unistd.h>
 #endif
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 
 namespace {
 

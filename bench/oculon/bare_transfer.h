@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "oculon.h"
+#include <quorlex/oculon.h>
 
 class BareTransfer {
  public:

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include <quorlex/oculon.h>
 #include "bare_transfer.h"
-#include "oculon.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 //  - with the trace open, against a bare formatted write and flush of the
 //    same line to a file in the same folder (the physical cost of a line);
 //  - with no trace open, against calling the applet's entry directly.
+#include <quorlex/pictordyn.h>
 #include "applet_entries.h"
 #include "applet_table.h"
-#include "pictordyn.h"
 
 #include <benchmark/benchmark.h>
 

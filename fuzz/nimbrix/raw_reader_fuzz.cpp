@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <quorlex/nimbrix.h>
 #include "fuzz_file.h"
-#include "nimbrix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (!writeFuzzFile(data, size)) return 0;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <quorlex/nimbrix.h>
 #include "fuzz_file.h"
-#include "nimbrix.h"
 
 namespace {
 void quiet(const char*, const char*, va_list) {}

@@ -1,4 +1,4 @@
-#include "../directory.h"
+#include "platform/directory.h"
 
 #include <dirent.h>
 #include <fnmatch.h>

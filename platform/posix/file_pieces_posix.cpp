@@ -1,4 +1,4 @@
-#include "../file_pieces.h"
+#include "platform/file_pieces.h"
 
 #include <limits.h>
 #include <sys/uio.h>

@@ -18,7 +18,7 @@
 // owner byte, so one that gives it back cannot take it again before the
 // waiters that came first. Waiters sleep on a futex word that every change
 // of the queue moves on, and look again now and then for waiters that died.
-#include "../named_objects.h"
+#include "platform/named_objects.h"
 
 #include <fcntl.h>
 #include <linux/futex.h>

@@ -1,4 +1,4 @@
-#include "../async_file.h"
+#include "platform/async_file.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "../file_pieces.h"
+#include "platform/file_pieces.h"
 
 #include <io.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "../ticks.h"
+#include "platform/ticks.h"
 
 #include <windows.h>
 

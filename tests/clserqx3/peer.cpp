@@ -14,7 +14,7 @@
 // multiplexer between a command and its answer.)
 // "noruntime" prints the port count and the opening status of indices 0 to
 // 7, for a copy of this program that lies where no board runtime is.
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "round_trip.h"
 
 #include <chrono>

@@ -2,7 +2,7 @@
 // Camera Link functions.
 #pragma once
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 
 #include <string>
 

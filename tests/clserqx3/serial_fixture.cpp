@@ -3,6 +3,7 @@
 #include "platform/library.h"
 #include "platform/named_objects.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 
@@ -41,6 +42,23 @@ void SerialTest::clearJournal() const {
 void SerialTest::markJournal(const std::string& text) const {
   std::ofstream out(dir_.file("journal.txt"), std::ios::binary | std::ios::app);
   out << text << "\n";
+}
+
+::testing::AssertionResult SerialTest::atMostOneReadBetween(const std::string& mark,
+                                                            const std::string& write) const {
+  const std::vector<std::string> lines = journal();
+  const auto marked = std::find(lines.begin(), lines.end(), mark);
+  if (marked == lines.end()) return ::testing::AssertionFailure() << "no line " << mark;
+  const auto written = std::find_if(marked, lines.end(),
+                                    [&](const std::string& l) { return l.rfind(write, 0) == 0; });
+  if (written == lines.end())
+    return ::testing::AssertionFailure() << "no " << write << " after " << mark;
+  const auto reads = std::count_if(
+      marked, written, [](const std::string& l) { return l.rfind("UIQR_readBuffer", 0) == 0; });
+  if (reads > 1)
+    return ::testing::AssertionFailure()
+           << reads << " reads ended between the write's request and its transfer";
+  return ::testing::AssertionSuccess();
 }
 
 hSerRef SerialTest::open(unsigned serialIndex) {

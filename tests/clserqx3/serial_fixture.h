@@ -5,7 +5,7 @@
 // entries.
 #pragma once
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +26,12 @@ class SerialTest : public ::testing::Test {
   std::vector<std::string> journal(const std::string& prefix = "") const;
   void clearJournal() const;
   void markJournal(const std::string& text) const;
+  // Success when at most one UART read ended in the journal between the
+  // line `mark` and the first line after it that starts with `write`: a
+  // write waits for the read in progress only, not for the reads asked
+  // for after it.
+  ::testing::AssertionResult atMostOneReadBetween(const std::string& mark,
+                                                  const std::string& write) const;
 
   // Opens a port and expects success.
   hSerRef open(unsigned serialIndex);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pictordyn.h"
+#include <quorlex/pictordyn.h>
 #include "testsupport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "testsupport.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
+#include <quorlex/nimbrix.h>
 #include "child_process.h"
-#include "nimbrix.h"
 #include "testsupport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <quorlex/nimbrix.h>
 #include "counted_refusal.h"
-#include "nimbrix.h"
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
 

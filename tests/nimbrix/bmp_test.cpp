@@ -9,7 +9,7 @@
 #include <cstring>
 #include <thread>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 #include "platform/wide_name.h"
 #include "testsupport.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
 

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 
 namespace {

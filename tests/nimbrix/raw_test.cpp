@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
 

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 #include "nimbrix_test_util.h"
 #include "testsupport.h"
 #include "tiff_file.h"

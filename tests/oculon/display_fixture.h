@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "oculon.h"
+#include <quorlex/oculon.h>
 #include "screen.h"
 
 namespace qx::test {

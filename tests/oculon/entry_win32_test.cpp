@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "oculon.h"
+#include <quorlex/oculon.h>
 
 namespace qx::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <quorlex/oculon.h>
 #include "capture_stderr.h"
-#include "oculon.h"
 #include "testsupport.h"
 
 namespace qx::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "oculon.h"
+#include <quorlex/oculon.h>
 
 namespace qx::test {
 

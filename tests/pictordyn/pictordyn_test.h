@@ -1,8 +1,8 @@
 // Shared by the grabber access tests.
 #pragma once
 
+#include <quorlex/pictordyn.h>
 #include "applet_table.h"
-#include "pictordyn.h"
 #include "platform/library.h"
 #include "px_struct.h"
 #include "testsupport.h"

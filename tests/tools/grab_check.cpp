@@ -8,8 +8,8 @@
 //                                          rows 4-byte aligned
 //   grab_check frames <seq> <out.raw>     all pictures as 24-bit frames, bottom
 //                                          row first
+#include <quorlex/nimbrix.h>
 #include "acqsim.h"
-#include "nimbrix.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #include "grab.h"
 
+#include <quorlex/nimbrix.h>
+#include <quorlex/oculon.h>
+#include <quorlex/pictordyn.h>
 #include "acqsim.h"
-#include "nimbrix.h"
-#include "oculon.h"
-#include "pictordyn.h"
 #include "repair.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "grab.h"
 
-#include "clserqx3.h"
+#include <quorlex/clserqx3.h>
 
 #include <cstdio>
 #include <string>

@@ -13,7 +13,7 @@
 // signal (130, 143) when SIGINT or SIGTERM stopped the run.
 #include "grab.h"
 
-#include "pictordyn.h"
+#include <quorlex/pictordyn.h>
 
 #include <algorithm>
 #include <cstdio>

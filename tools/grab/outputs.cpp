@@ -1,6 +1,6 @@
 #include "grab.h"
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 
 #include <cstdio>
 #include <string>

@@ -1,7 +1,7 @@
 // seqtool export: a range of records to picture files or a video.
 #include "commands.h"
 
-#include "nimbrix.h"
+#include <quorlex/nimbrix.h>
 
 #include <cstdio>
 #include <vector>

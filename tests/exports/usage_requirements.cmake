@@ -1,0 +1,33 @@
+# cmake -DQX_USAGE=<file> -DQX_SOURCE=<source root> -DQX_LIBRARIES=<a,b,...>
+#   -P usage_requirements.cmake
+# Each line of the file is <target>=<its interface include folders, split
+# by |>. The public libraries must give exactly <source root>/include; no
+# target may give the source root itself.
+cmake_minimum_required(VERSION 3.21)
+file(STRINGS ${QX_USAGE} lines)
+string(REPLACE "," ";" libraries "${QX_LIBRARIES}")
+set(failures "")
+foreach(line ${lines})
+  string(FIND "${line}" "=" at)
+  string(SUBSTRING "${line}" 0 ${at} target)
+  math(EXPR at "${at} + 1")
+  string(SUBSTRING "${line}" ${at} -1 folders)
+  string(REPLACE "|" ";" folders "${folders}")
+  if(target IN_LIST libraries AND NOT folders STREQUAL "${QX_SOURCE}/include")
+    string(APPEND failures "  ${target} gives ${folders}, not ${QX_SOURCE}/include alone\n")
+  endif()
+  foreach(folder ${folders})
+    get_filename_component(folder "${folder}" ABSOLUTE)
+    if(folder STREQUAL QX_SOURCE)
+      string(APPEND failures "  ${target} gives the source root ${QX_SOURCE}\n")
+    endif()
+  endforeach()
+endforeach()
+list(LENGTH lines count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no targets in ${QX_USAGE}")
+endif()
+if(failures)
+  message(FATAL_ERROR "Usage requirements:\n${failures}")
+endif()
+message(STATUS "${count} targets: public libraries give ${QX_SOURCE}/include alone")
