@@ -450,10 +450,15 @@ def file_rows(folder, label):
     os.makedirs(folder, exist_ok=True)
     load = loadavg()
     figures = {}
-    for prog in ("nimbrix_files", "opencv_files", "stb_files"):
-        path = os.path.join(BIN, prog)
-        if os.path.exists(path):
-            figures.update(parse_files(run([path, folder, "20"])[1]))
+    # Two rounds of the three programs in turn, the best of each figure kept: a
+    # moment of other work on the machine then costs one program one round, not
+    # its row.
+    for _ in range(2):
+        for prog in ("nimbrix_files", "opencv_files", "stb_files"):
+            path = os.path.join(BIN, prog)
+            if os.path.exists(path):
+                for key, mbs in parse_files(run([path, folder, "20"])[1]).items():
+                    figures[key] = max(mbs, figures.get(key, 0.0))
     rows = []
     for fmt in ("bmp", "tiff"):
         for kind in ("grey", "colour"):
@@ -761,7 +766,8 @@ def main():
              num(fio_shm), "",
              table(HEADER, seq_rows), "", "### BMP and TIFF on the disk", "",
              "Throughput in MB/s of picture, 2048 × 2048, best of 20 writes into fresh files and "
-             "20 reads. Limit: a plain write or read of the same bytes. Ratio: ours to the "
+             "20 reads, each program run twice in turn (ours, OpenCV, stb, and again) and the "
+             "better round kept. Limit: a plain write or read of the same bytes. Ratio: ours to the "
              "limit / to OpenCV / to stb.", "",
              table(HEADER, rows_files_disk), "", "### BMP and TIFF on tmpfs", "",
              table(HEADER, rows_files_shm), "", "### AVI writing", "",
