@@ -9,6 +9,7 @@ figure in the page is read from a program run by this script, in this run.
 """
 
 import datetime
+import functools
 import os
 import platform
 import re
@@ -511,9 +512,11 @@ def recording_miss_reason(out):
     return text + "."
 
 
+@functools.lru_cache(maxsize=None)
 def bmp_read_miss_reason(folder):
     """Why a BMP read missed: the system's own limit for reading the rows one by one
-    (a BMP stores its rows bottom-up, so each row is a piece of its own)."""
+    (a BMP stores its rows bottom-up, so each row is a piece of its own). Measured
+    once per folder: nimbrix_bench measures grey pictures, whichever row missed."""
     rc, out = run([os.path.join(BIN, "nimbrix_bench"), folder, "0", "bmp"])
     m = re.search(r"read\s+([\d.]+) MB/s\s+ratio to plain ([\d.]+);\s+nimbrix to it ([\d.]+)",
                   out)
